@@ -1,0 +1,173 @@
+#include "engine/CommEventThread.h"
+
+#include <algorithm>
+#include <new>
+
+#include "engine/CommPortEngine.h"
+
+namespace {
+
+constexpr DWORD kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
+constexpr DWORD kStartPause = 100;
+constexpr DWORD kFirstRetryDelay = 10;
+constexpr DWORD kLongestRetryDelay = 1000;
+constexpr DWORD kCancelLimit = 1000;
+
+thread_local EventThreadRun* currentRun = nullptr;
+
+// A wait that fails at once (the device is gone, the mask was emptied) fails again at once when
+// it is repeated: retry ever more slowly, up to once a second, instead of spinning.
+DWORD RetryDelay(unsigned failures)
+{
+    const unsigned doublings = std::min(failures - 1, 7u);
+    return std::min(kFirstRetryDelay << doublings, kLongestRetryDelay);
+}
+
+} // namespace
+
+DWORD WINAPI CommEventThread(void* parameter)
+{
+    auto* run = static_cast<EventThreadRun*>(parameter);
+    CommPortEngine& engine = run->engine;
+    currentRun = run;
+    run->Main();
+    currentRun = nullptr;
+    run->Release();
+    // The thread's reference: this may destroy the engine, so nothing of it is used afterwards.
+    engine.Release();
+    return 0;
+}
+
+EventThreadRun* EventThreadRun::Create(CommPortEngine& engine, HANDLE port,
+                                       const PlatformCalls& calls)
+{
+    KernelHandle stopEvent(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
+    if (!stopEvent)
+        return nullptr;
+    KernelHandle waitEvent(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
+    if (!waitEvent)
+        return nullptr;
+    auto* run = new (std::nothrow)
+        EventThreadRun(engine, port, calls, std::move(stopEvent), std::move(waitEvent));
+    if (!run)
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return run;
+}
+
+EventThreadRun::EventThreadRun(CommPortEngine& engine, HANDLE port, const PlatformCalls& calls,
+                               KernelHandle stopEvent, KernelHandle waitEvent)
+    : engine(engine), port(port), calls(calls), stopEvent(std::move(stopEvent)),
+      waitEvent(std::move(waitEvent))
+{
+    waitOverlapped.hEvent = this->waitEvent.Get();
+}
+
+EventThreadRun* EventThreadRun::Current()
+{
+    return currentRun;
+}
+
+void EventThreadRun::Release()
+{
+    // A wait that could not be cancelled may still write into waitOverlapped and eventMask, so
+    // such a run is kept.
+    if (--references == 0 && !waitPending)
+        delete this;
+}
+
+void EventThreadRun::RequestStop()
+{
+    running = false;
+    calls.SetEvent(stopEvent.Get());
+}
+
+void EventThreadRun::Main()
+{
+    Pause(kStartPause);
+    // The start event stays set until Open's wait takes it, even when Open is not waiting yet.
+    if (running)
+        calls.SetEvent(engine.startEvent.Get());
+    Loop();
+}
+
+void EventThreadRun::Loop()
+{
+    unsigned failures = 0;
+    while (running) {
+        if (WaitForEvents()) {
+            failures = 0;
+            if (running)
+                Dispatch(eventMask);
+        } else if (running) {
+            Pause(RetryDelay(++failures));
+        }
+    }
+}
+
+void EventThreadRun::Pause(DWORD milliseconds)
+{
+    const HANDLE stop = stopEvent.Get();
+    calls.WaitForMultipleObjects(1, &stop, FALSE, milliseconds);
+}
+
+bool EventThreadRun::WaitForEvents()
+{
+    eventMask = 0;
+    if (calls.WaitCommEvent(port, &eventMask, &waitOverlapped))
+        return eventMask != 0;
+    if (::GetLastError() != ERROR_IO_PENDING)
+        return false;
+
+    const HANDLE handles[] = {waitEvent.Get(), stopEvent.Get()};
+    if (calls.WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        EndPendingWait();
+        return false;
+    }
+    // Any change of the event mask, Close's SetCommMask(h, 0) among them, ends the wait with
+    // ERROR_OPERATION_ABORTED: no events, nothing to report.
+    DWORD ignored;
+    return calls.GetOverlappedResult(port, &waitOverlapped, &ignored, FALSE) && eventMask != 0;
+}
+
+void EventThreadRun::EndPendingWait()
+{
+    // A wait issued just after Close emptied the mask stays pending until the mask changes again;
+    // CancelIoEx ends it. The OVERLAPPED must outlive it either way.
+    calls.CancelIoEx(port, &waitOverlapped);
+    const HANDLE done = waitEvent.Get();
+    waitPending = calls.WaitForMultipleObjects(1, &done, FALSE, kCancelLimit) != WAIT_OBJECT_0;
+}
+
+void EventThreadRun::Dispatch(DWORD mask)
+{
+    {
+        CommPortEngine::OperationLock lock(engine);
+        if (!lock)
+            return;
+        calls.ClearCommError(port, &engine.errorFlags, &engine.comStat);
+    }
+    // After each hook: a hook may have closed the port, and this thread then ends at once.
+    if (mask & EV_ERR) {
+        engine.EventError(engine.comStat, engine.errorFlags);
+        if (!running)
+            return;
+    }
+    if (mask & kLineEvents) {
+        DWORD modemStatus = 0;
+        if (!calls.GetCommModemStatus(port, &modemStatus))
+            modemStatus = 0;
+        engine.EventLine(modemStatus);
+        if (!running)
+            return;
+    }
+    if (mask & EV_RXCHAR) {
+        engine.EventRx(engine.comStat.cbInQue);
+        if (!running)
+            return;
+    }
+    if (mask & EV_TXEMPTY) {
+        CommPortEngine::OperationLock lock(engine);
+        if (lock)
+            engine.EventTxEnd();
+    }
+}

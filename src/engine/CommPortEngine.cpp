@@ -1,0 +1,303 @@
+#include "engine/CommPortEngine.h"
+
+#include <system_error>
+
+#include "engine/CommEventThread.h"
+#include "engine/SettingsMerge.h"
+#include "interface/PortNames.h"
+
+namespace {
+
+using ERR = CCommLib::ERR;
+
+// Every event except EV_RXFLAG.
+constexpr DWORD kEventMask = EV_RXCHAR | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK |
+                             EV_ERR | EV_RING;
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr DWORD kStartWait = 2000;
+constexpr DWORD kThreadWait = 10000;
+
+constexpr COMMTIMEOUTS kDefaultTimeouts = {
+    MAXDWORD, // ReadIntervalTimeout
+    0,        // ReadTotalTimeoutMultiplier
+    1000,     // ReadTotalTimeoutConstant
+    5,        // WriteTotalTimeoutMultiplier
+    0,        // WriteTotalTimeoutConstant
+};
+
+// 19200 baud, 8 data bits, no parity, two stop bits; fBinary and fErrorChar set, no flow control,
+// DTR and RTS held off.
+DCB DefaultLineSettings()
+{
+    DCB d{};
+    d.DCBlength = sizeof(DCB);
+    d.BaudRate = CBR_19200;
+    d.fBinary = 1;
+    d.fDtrControl = DTR_CONTROL_DISABLE;
+    d.fErrorChar = 1;
+    d.fRtsControl = RTS_CONTROL_DISABLE;
+    d.XonLim = 1024;
+    d.XoffLim = 1024;
+    d.ByteSize = 8;
+    d.Parity = NOPARITY;
+    d.StopBits = TWOSTOPBITS;
+    d.XonChar = 0x11;
+    d.XoffChar = 0x13;
+    d.ErrorChar = 0x00;
+    d.EofChar = static_cast<char>(0xFF);
+    d.EvtChar = 0x01;
+    return d;
+}
+
+} // namespace
+
+CommPortEngine::OperationLock::OperationLock(CommPortEngine& engine) : lock(engine.portLock)
+{
+    const EventThreadRun* run = EventThreadRun::Current();
+    if (run && &run->engine == &engine) {
+        held = lock.LockWhile(run->running);
+    } else {
+        lock.Lock();
+        held = true;
+    }
+}
+
+CommPortEngine::OperationLock::~OperationLock()
+{
+    if (held)
+        lock.Unlock();
+}
+
+CommPortEngine::CommPortEngine(unsigned long outQueueSize, unsigned long inQueueSize,
+                               const PlatformCalls& calls)
+    : startEvent(calls.CreateEventA(nullptr, FALSE, FALSE, nullptr), calls.CloseHandle),
+      calls(calls), references(1)
+{
+    if (!startEvent)
+        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                                "Mokacomm: CreateEventA");
+    OperationLock lock(*this);
+    this->outQueueSize = outQueueSize;
+    this->inQueueSize = inQueueSize;
+    ResetState();
+}
+
+CommPortEngine::~CommPortEngine() = default;
+
+void CommPortEngine::ResetState()
+{
+    comStat = COMSTAT{};
+    readOverlapped = OVERLAPPED{};
+    writeOverlapped = OVERLAPPED{};
+    timeouts = kDefaultTimeouts;
+    dcb = DefaultLineSettings();
+    portHandle = nullptr;
+    threadHandle = nullptr;
+    threadId = 0;
+    currentPort = CCommLib::PORT_NONE;
+    lastError = 0;
+    errorFlags = 0;
+    portName.clear();
+    eventThread = nullptr;
+    readEvent = KernelHandle(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
+    writeEvent = KernelHandle(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
+    readOverlapped.hEvent = readEvent.Get();
+    writeOverlapped.hEvent = writeEvent.Get();
+}
+
+void CommPortEngine::Retain()
+{
+    ++references;
+}
+
+void CommPortEngine::Release()
+{
+    if (--references == 0)
+        delete this;
+}
+
+void CommPortEngine::Dispose()
+{
+    ClosePort();
+    Release();
+}
+
+ERR CommPortEngine::Open(PORT port)
+{
+    const int number = static_cast<int>(port);
+    if (number < 0 || number >= kPortCount)
+        return CCommLib::ERR_BAD_PORT;
+    // currentPort changes together with the port, so no Close can come in between.
+    OperationLock lock(*this);
+    const ERR result = OpenByName(PortName(number));
+    if (result == CCommLib::ERR_OK)
+        currentPort = port;
+    return result;
+}
+
+ERR CommPortEngine::OpenByName(const char* name)
+{
+    OperationLock lock(*this);
+    if (!lock || portHandle)
+        return CCommLib::ERR_ALREADY;
+    currentPort = CCommLib::PORT_NONE;
+    portName.clear();
+
+    // The \\.\ prefix reaches every port: without it only COM1 to COM9 resolve.
+    const std::string path = std::string("\\\\.\\") + name;
+    FileHandle port(calls.CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL,
+                                      nullptr),
+                    calls.CloseHandle);
+    lastError = ::GetLastError();
+    if (!port)
+        return lastError == ERROR_ALREADY_EXISTS ? CCommLib::ERR_EXISTS : CCommLib::ERR_OPEN_FAILED;
+
+    const HANDLE h = port.Get();
+    if (!calls.SetCommMask(h, kEventMask))
+        return OpenFailed(CCommLib::ERR_SET_MASK);
+    if (!calls.SetupComm(h, inQueueSize, outQueueSize))
+        return OpenFailed(CCommLib::ERR_SETUP);
+    if (!calls.PurgeComm(h, kPurgeAll))
+        return OpenFailed(CCommLib::ERR_PURGE);
+    if (!calls.SetCommTimeouts(h, &timeouts))
+        return OpenFailed(CCommLib::ERR_TIMEOUTS);
+    DCB current{};
+    current.DCBlength = sizeof(DCB);
+    if (!calls.GetCommState(h, &current))
+        return OpenFailed(CCommLib::ERR_GET_STATE);
+    current = MergeLineSettings(dcb, current);
+    if (!calls.SetCommState(h, &current))
+        return OpenFailed(CCommLib::ERR_SET_STATE);
+    dcb = current;
+    return StartEventThread(std::move(port), name);
+}
+
+// Records the error of the step that just failed; the caller's handle owner then closes the port.
+ERR CommPortEngine::OpenFailed(ERR code)
+{
+    lastError = ::GetLastError();
+    return code;
+}
+
+ERR CommPortEngine::StartEventThread(FileHandle port, const char* name)
+{
+    EventThreadRun* run = EventThreadRun::Create(*this, port.Get(), calls);
+    if (!run)
+        return OpenFailed(CCommLib::ERR_THREAD);
+    // A start signal that came after an earlier Open stopped waiting must not release this one.
+    calls.ResetEvent(startEvent.Get());
+    Retain(); // the thread's reference
+    DWORD id = 0;
+    const HANDLE thread = calls.CreateThread(nullptr, 0, CommEventThread, run, 0, &id);
+    if (!thread) {
+        lastError = ::GetLastError();
+        run->Release();
+        run->Release();
+        Release();
+        return CCommLib::ERR_THREAD;
+    }
+
+    errorFlags = 0;
+    portHandle = port.Release();
+    threadHandle = thread;
+    threadId = id;
+    eventThread = run;
+    portName = name;
+
+    if (!calls.SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST)) {
+        lastError = ::GetLastError();
+        StopEventThread();
+        FileHandle(portHandle.exchange(nullptr), calls.CloseHandle);
+        portName.clear();
+        return CCommLib::ERR_THREAD;
+    }
+    calls.WaitForSingleObject(startEvent.Get(), kStartWait);
+    return CCommLib::ERR_OK;
+}
+
+ERR CommPortEngine::Close()
+{
+    return ClosePort();
+}
+
+ERR CommPortEngine::ClosePort()
+{
+    OperationLock lock(*this);
+    if (!lock || !portHandle)
+        return CCommLib::ERR_ALREADY;
+    ERR result = StopEventThread();
+    if (!calls.CloseHandle(portHandle)) {
+        lastError = ::GetLastError();
+        result = CCommLib::ERR_SYSTEM;
+    }
+    portHandle = nullptr;
+    currentPort = CCommLib::PORT_NONE;
+    portName.clear();
+    return result;
+}
+
+// Ends the open port's event thread (under portLock) and tells how the wait for it went.
+ERR CommPortEngine::StopEventThread()
+{
+    eventThread->RequestStop();
+    portLock.Interrupt();
+    calls.SetCommMask(portHandle, 0);
+
+    ERR result = CCommLib::ERR_OK;
+    if (threadId == ::GetCurrentThreadId()) {
+        // Called from one of this port's hooks: the thread cannot be waited for here. It ends as
+        // soon as the hook returns.
+        result = CCommLib::ERR_THREAD_TIMEOUT;
+    } else {
+        switch (calls.WaitForSingleObject(threadHandle, kThreadWait)) {
+        case WAIT_OBJECT_0:
+            break;
+        case WAIT_ABANDONED:
+            result = CCommLib::ERR_THREAD_ABANDONED;
+            break;
+        case WAIT_TIMEOUT:
+            result = CCommLib::ERR_THREAD_TIMEOUT;
+            break;
+        default:
+            result = CCommLib::ERR_THREAD_WAIT;
+            break;
+        }
+    }
+    KernelHandle(threadHandle, calls.CloseHandle);
+    threadHandle = nullptr;
+    threadId = 0;
+    eventThread->Release();
+    eventThread = nullptr;
+    return result;
+}
+
+CCommLib::PORT CommPortEngine::GetPort()
+{
+    return currentPort;
+}
+
+HANDLE CommPortEngine::GetHandle()
+{
+    return portHandle;
+}
+
+unsigned long CommPortEngine::GetLastError()
+{
+    return lastError;
+}
+
+const char* CommPortEngine::GetPortName()
+{
+    return portName.empty() ? nullptr : portName.c_str();
+}
+
+const PlatformCalls& CommPortEngine::Calls()
+{
+    return calls;
+}
+
+void CommPortEngine::EventRx(unsigned long) {}
+void CommPortEngine::EventLine(unsigned long) {}
+void CommPortEngine::EventTxEnd() {}
+void CommPortEngine::EventError(COMSTAT&, unsigned long) {}

@@ -1,0 +1,126 @@
+// Receiving, sending, the stored settings and the modem lines. None of these allocates memory.
+#include <cstring>
+
+#include "engine/CommPortEngine.h"
+
+using ERR = CCommLib::ERR;
+
+bool CommPortEngine::Receive(char* buffer, unsigned long length, unsigned long* received)
+{
+    OperationLock lock(*this);
+    if (!lock) {
+        *received = 0;
+        return false;
+    }
+    const HANDLE port = portHandle;
+    if (calls.ReadFile(port, buffer, length, received, &readOverlapped))
+        return true;
+    if (::GetLastError() != ERROR_IO_PENDING) {
+        *received = 0;
+        ClearPortErrors(port);
+        return false;
+    }
+    return ReadPending(received);
+}
+
+bool CommPortEngine::ReadPending(unsigned long* received)
+{
+    const HANDLE port = portHandle;
+    while (!calls.GetOverlappedResult(port, &readOverlapped, received, TRUE)) {
+        if (::GetLastError() != ERROR_IO_INCOMPLETE) {
+            ClearPortErrors(port);
+            return false;
+        }
+        calls.Sleep(0);
+    }
+    return true;
+}
+
+ERR CommPortEngine::Send(const char* text)
+{
+    if (!portHandle)
+        return CCommLib::ERR_NOT_OPEN;
+    unsigned long written = 0;
+    return Send(text, static_cast<unsigned long>(std::strlen(text)), &written);
+}
+
+ERR CommPortEngine::Send(const void* data, unsigned long length, unsigned long* written)
+{
+    if (!portHandle)
+        return CCommLib::ERR_NOT_OPEN;
+    OperationLock lock(*this);
+    // A Close may have come between the test above and the lock.
+    if (!lock || !portHandle)
+        return CCommLib::ERR_NOT_OPEN;
+    const HANDLE port = portHandle;
+    if (!calls.WriteFile(port, data, length, written, &writeOverlapped)) {
+        if (::GetLastError() != ERROR_IO_PENDING) {
+            *written = 0;
+            ClearPortErrors(port);
+            return CCommLib::ERR_IO;
+        }
+        const ERR pending = WritePending(written);
+        if (pending != CCommLib::ERR_OK)
+            return pending;
+    }
+    return *written == length ? CCommLib::ERR_OK : CCommLib::ERR_SHORT_WRITE;
+}
+
+ERR CommPortEngine::WritePending(unsigned long* written)
+{
+    const HANDLE port = portHandle;
+    DWORD transferred = 0;
+    while (!calls.GetOverlappedResult(port, &writeOverlapped, &transferred, TRUE)) {
+        if (::GetLastError() != ERROR_IO_INCOMPLETE) {
+            ClearPortErrors(port);
+            return CCommLib::ERR_IO;
+        }
+        calls.Sleep(0);
+    }
+    *written = transferred;
+    return CCommLib::ERR_OK;
+}
+
+ERR CommPortEngine::SetDCB(const DCB& settings)
+{
+    OperationLock lock(*this);
+    // Stored even when the lock was given up: the Close that holds it is waiting for this very
+    // thread and touches no settings.
+    dcb = settings;
+    if (!lock || !portHandle)
+        return CCommLib::ERR_NOT_OPEN;
+    return calls.SetCommState(portHandle, &dcb) ? CCommLib::ERR_OK : CCommLib::ERR_IO;
+}
+
+const DCB& CommPortEngine::GetDCB()
+{
+    return dcb;
+}
+
+unsigned long CommPortEngine::GetLineStat()
+{
+    OperationLock lock(*this);
+    DWORD status = 0;
+    if (!lock || !calls.GetCommModemStatus(portHandle, &status))
+        return 0;
+    return status;
+}
+
+ERR CommPortEngine::SetLineStat(unsigned long function)
+{
+    OperationLock lock(*this);
+    if (!lock || !portHandle)
+        return CCommLib::ERR_NOT_OPEN;
+    // Wine refuses unknown codes without setting an error: report 0 then, not a stale code.
+    ::SetLastError(ERROR_SUCCESS);
+    if (calls.EscapeCommFunction(portHandle, function))
+        return CCommLib::ERR_OK;
+    lastError = ::GetLastError();
+    return CCommLib::ERR_SYSTEM;
+}
+
+void CommPortEngine::ClearPortErrors(HANDLE port)
+{
+    DWORD errors = 0;
+    calls.ClearCommError(port, &errors, &comStat);
+}

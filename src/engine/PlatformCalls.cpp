@@ -1,0 +1,34 @@
+#include "engine/PlatformCalls.h"
+
+const PlatformCalls& RealPlatformCalls()
+{
+    static const PlatformCalls calls = {
+        ::CreateFileA,
+        ::CloseHandle,
+        ::SetCommMask,
+        ::SetupComm,
+        ::PurgeComm,
+        ::SetCommTimeouts,
+        ::GetCommState,
+        ::SetCommState,
+        ::WaitCommEvent,
+        ::ClearCommError,
+        ::GetCommModemStatus,
+        ::EscapeCommFunction,
+        ::ReadFile,
+        ::WriteFile,
+        ::GetOverlappedResult,
+        ::CancelIoEx,
+        ::CreateThread,
+        ::SetThreadPriority,
+        ::WaitForSingleObject,
+        ::WaitForMultipleObjects,
+        ::CreateEventA,
+        ::SetEvent,
+        ::ResetEvent,
+        ::Sleep,
+        ::GetCommConfig,
+        ::CommConfigDialogA,
+    };
+    return calls;
+}

@@ -1,0 +1,40 @@
+// The engine's one lock.
+//
+// It is recursive because EventTxEnd runs while the event thread holds it, and a host may call
+// Send (or any other operation) from that hook. It is in-process (a slim reader/writer lock with a
+// condition variable): a kernel mutex costs a round trip to Wine's server on every take.
+//
+// Close holds the lock while it waits for the event thread, so the event thread's own waits for it
+// must be able to give up: LockWhile returns false once the flag it watches turns false and
+// Interrupt has been called, instead of waiting for a lock that Close will not release in time.
+#ifndef MOKACOMM_PORT_LOCK_H
+#define MOKACOMM_PORT_LOCK_H
+
+#include <atomic>
+
+#include "engine/Win32.h"
+
+class PortLock {
+public:
+    PortLock() = default;
+    PortLock(const PortLock&) = delete;
+    PortLock& operator=(const PortLock&) = delete;
+
+    void Lock();
+    bool LockWhile(const std::atomic<bool>& wanted);
+    void Unlock();
+    // Wakes every waiter so that LockWhile callers look at their flags again.
+    void Interrupt();
+
+private:
+    bool Acquire(const std::atomic<bool>* wanted);
+
+    SRWLOCK state = SRWLOCK_INIT;
+    CONDITION_VARIABLE released = CONDITION_VARIABLE_INIT;
+    // All three under `state`.
+    DWORD owner = 0;
+    unsigned long depth = 0;
+    unsigned long waiters = 0;
+};
+
+#endif
