@@ -1,0 +1,13 @@
+// Registry data as an item text. Platform-free, so that it also builds natively for fuzzing.
+#ifndef MOKACOMM_REGISTRY_TEXT_H
+#define MOKACOMM_REGISTRY_TEXT_H
+
+#include <cstddef>
+
+// `buffer` holds `length` bytes as RegEnumValueA returned them: string data need not end with a
+// NUL there, and binary data may hold anything. Cuts the text at its first NUL, and in any case
+// after at most `capacity` - 1 bytes, writes the terminating NUL and returns the text's length.
+// A `capacity` of 0 leaves the buffer untouched and gives 0.
+std::size_t CutRegistryText(char* buffer, std::size_t capacity, std::size_t length);
+
+#endif

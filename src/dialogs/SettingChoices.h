@@ -1,0 +1,26 @@
+// The four lists of the communication settings dialog: the value that goes into the DCB field
+// and the item text shown for it (code page 932 in the built library). Each table ends with an
+// entry whose text is null. Platform-free.
+#ifndef MOKACOMM_SETTING_CHOICES_H
+#define MOKACOMM_SETTING_CHOICES_H
+
+#include <cstddef>
+#include <cstdint>
+
+struct SettingChoice {
+    std::uint32_t value;
+    const char* text;
+};
+
+extern const SettingChoice baudRateChoices[16]; // BaudRate, list 6000
+extern const SettingChoice byteSizeChoices[6];  // ByteSize, list 6001
+extern const SettingChoice stopBitsChoices[4];  // StopBits, list 6002
+extern const SettingChoice parityChoices[6];    // Parity, list 6003
+
+// The number of entries before the terminating one.
+std::size_t ChoiceCount(const SettingChoice* table);
+
+// The index of the first entry whose value is `value`; 0, the first entry, when none is.
+std::size_t ChoiceIndex(const SettingChoice* table, std::uint32_t value);
+
+#endif
