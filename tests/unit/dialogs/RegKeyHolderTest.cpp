@@ -1,0 +1,88 @@
+// The registry key owner: what Open and Close return, and that every key it took is closed.
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "dialogs/RegKeyHolder.h"
+
+namespace {
+
+bool IsOpenKey(HKEY key)
+{
+    return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+TEST(RegKeyHolderTest, HoldsNothingAtFirst)
+{
+    RegKeyHolder holder;
+    EXPECT_EQ(holder.Get(), nullptr);
+    EXPECT_EQ(holder.Close(), ERROR_SUCCESS);
+}
+
+TEST(RegKeyHolderTest, OpensAKeyAndClosesItOnce)
+{
+    RegKeyHolder holder;
+    ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
+    const HKEY key = holder.Get();
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(IsOpenKey(key));
+    EXPECT_EQ(holder.Close(), ERROR_SUCCESS);
+    EXPECT_EQ(holder.Get(), nullptr);
+    EXPECT_FALSE(IsOpenKey(key));
+    EXPECT_EQ(holder.Close(), ERROR_SUCCESS);
+}
+
+TEST(RegKeyHolderTest, AFailedOpenGivesTheErrorAndKeepsTheKeyHeld)
+{
+    RegKeyHolder holder;
+    ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
+    const HKEY key = holder.Get();
+    EXPECT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE\\NoSuchKeyOfMokacomm", KEY_READ),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(holder.Get(), key);
+    EXPECT_TRUE(IsOpenKey(key));
+}
+
+TEST(RegKeyHolderTest, OpeningAnotherKeyClosesTheOneHeld)
+{
+    RegKeyHolder holder;
+    ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
+    const HKEY first = holder.Get();
+    ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ), ERROR_SUCCESS);
+    EXPECT_FALSE(IsOpenKey(first));
+    EXPECT_TRUE(IsOpenKey(holder.Get()));
+}
+
+TEST(RegKeyHolderTest, TheEndOfItsScopeClosesTheKeyAndKeepsTheLastError)
+{
+    HKEY key = nullptr;
+    {
+        RegKeyHolder holder;
+        ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
+        key = holder.Get();
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(IsOpenKey(key));
+}
+
+TEST(RegKeyHolderTest, MovingHandsTheKeyOver)
+{
+    RegKeyHolder first;
+    ASSERT_EQ(first.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
+    const HKEY key = first.Get();
+    RegKeyHolder second(std::move(first));
+    EXPECT_EQ(first.Get(), nullptr);
+    EXPECT_EQ(second.Get(), key);
+
+    RegKeyHolder third;
+    ASSERT_EQ(third.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ), ERROR_SUCCESS);
+    const HKEY replaced = third.Get();
+    third = std::move(second);
+    EXPECT_FALSE(IsOpenKey(replaced));
+    EXPECT_EQ(third.Get(), key);
+    EXPECT_TRUE(IsOpenKey(key));
+}
+
+} // namespace
