@@ -1,0 +1,175 @@
+#include "GuiDriver.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace gui {
+
+namespace {
+
+struct Search {
+    const std::function<bool(HWND)>* match;
+    HWND found;
+};
+
+BOOL CALLBACK Visit(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || !(*search->match)(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+template <class Condition>
+bool Poll(Condition condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(10);
+    }
+}
+
+BOOL CALLBACK CancelWindow(HWND window, LPARAM)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+
+} // namespace
+
+HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs)
+{
+    Search search{&match, nullptr};
+    Poll(
+        [&] {
+            EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    return search.found;
+}
+
+HWND WaitForDialog(const std::string& caption, DWORD timeoutMs)
+{
+    return WaitForWindow(
+        [&](HWND window) { return ClassName(window) == kDialogClass && WindowText(window) == caption; },
+        timeoutMs);
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs)
+{
+    return Poll([&] { return !IsWindow(window); }, timeoutMs);
+}
+
+std::string WindowText(HWND window)
+{
+    const int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, &text[0], length + 1)));
+    return text;
+}
+
+std::string ClassName(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::vector<std::string> ComboItems(HWND combo)
+{
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
+        std::string text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(std::char_traits<char>::length(text.c_str()));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::optional<std::string> ComboSelection(HWND combo)
+{
+    const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR)
+        return std::nullopt;
+    return ComboItems(combo).at(static_cast<std::size_t>(index));
+}
+
+bool SelectItem(HWND combo, const std::string& text)
+{
+    const std::vector<std::string> items = ComboItems(combo);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == text)
+            return SendMessageA(combo, CB_SETCURSEL, i, 0) == static_cast<LRESULT>(i);
+    }
+    return false;
+}
+
+void Press(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::optional<std::string> DismissMessageBox(const std::string& caption, DWORD timeoutMs)
+{
+    const HWND box = WaitForDialog(caption, timeoutMs);
+    if (!box)
+        return std::nullopt;
+    char text[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    Press(box, IDOK);
+    if (!WaitUntilGone(box))
+        return std::nullopt;
+    return std::string(text);
+}
+
+ModalOperation::ModalOperation(std::function<void()> operation) : operation(std::move(operation))
+{
+    thread = CreateThread(nullptr, 0, &Main, this, 0, &threadId);
+    if (!thread) {
+        std::fprintf(stderr, "cannot start the thread for a modal operation\n");
+        std::abort();
+    }
+}
+
+ModalOperation::~ModalOperation()
+{
+    const bool ended = Poll(
+        [&] {
+            if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
+                return true;
+            EnumThreadWindows(threadId, &CancelWindow, 0);
+            return false;
+        },
+        kWaitMs);
+    if (!ended) {
+        std::fprintf(stderr, "a modal operation could not be ended within %lu ms\n", kWaitMs);
+        std::fflush(stderr);
+        std::abort();
+    }
+    CloseHandle(thread);
+}
+
+bool ModalOperation::Finished(DWORD timeoutMs)
+{
+    return WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD WINAPI ModalOperation::Main(LPVOID self)
+{
+    static_cast<ModalOperation*>(self)->operation();
+    return 0;
+}
+
+} // namespace gui

@@ -1,0 +1,40 @@
+// The machine's port list, HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, taken over by one test. Wine keeps
+// the key volatile and shares it among every process of the prefix, so tests that change it hold
+// the CTest resource lock "serialcomm".
+#ifndef MOKACOMM_TESTS_SERIAL_COMM_KEY_H
+#define MOKACOMM_TESTS_SERIAL_COMM_KEY_H
+
+#include <string>
+#include <vector>
+
+#include "engine/Win32.h"
+
+class SerialCommKey {
+public:
+    // Saves the key's values as they are (or that there is no key).
+    SerialCommKey();
+    SerialCommKey(const SerialCommKey&) = delete;
+    SerialCommKey& operator=(const SerialCommKey&) = delete;
+    // Puts the saved values back, or removes the key when there was none.
+    ~SerialCommKey();
+
+    // Leaves the key without values, creating it when missing.
+    bool Clear();
+    bool Remove();
+    // One value as given: the bytes are stored unchanged, with no NUL added.
+    bool Set(const std::string& name, DWORD type, const std::string& data);
+    // A REG_SZ value with its terminating NUL, as the platform's drivers write them.
+    bool SetPort(const std::string& name, const std::string& port);
+
+private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+
+    bool existed = false;
+    std::vector<Value> saved;
+};
+
+#endif
