@@ -73,87 +73,73 @@ static int parse_com(const char *text, unsigned *com)
     return 0;
 }
 
-static int need(const struct request *req, int words)
-{
-    return req->count == words ? 0 : ctl_fail("%s takes %d argument%s", req->words[0],
-                                              words - 1, words == 2 ? "" : "s");
-}
+enum op { UP, REAP, DOWN, VANISH, RESTORE, BREAK, ERROR, LINE, PATH };
 
-enum com_op { DOWN, VANISH, RESTORE, BREAK, ERROR, LINE, PATH };
-
-/* The commands that act on the pair or the end of one COM number. */
-static const struct {
+static const struct command {
     const char *name;
-    int words;
-    enum com_op op;
-} com_commands[] = {
-    {"down", 2, DOWN},   {"vanish", 2, VANISH}, {"restore", 2, RESTORE}, {"break", 2, BREAK},
-    {"error", 3, ERROR}, {"line", 4, LINE},     {"path", 2, PATH},
+    int words; /* with the command itself */
+    int takes_com;
+    enum op op;
+} commands[] = {
+    {"up", 1, 0, UP},          {"reap", 2, 0, REAP},     {"down", 2, 1, DOWN},
+    {"vanish", 2, 1, VANISH},  {"restore", 2, 1, RESTORE}, {"break", 2, 1, BREAK},
+    {"error", 3, 1, ERROR},    {"line", 4, 1, LINE},     {"path", 2, 1, PATH},
 };
 
-static int run_com(enum com_op op, const struct request *req, struct rig *rig, unsigned com,
-                   char *result, size_t size)
+/* Checks the request against its command before anything is done. */
+static int check(const struct request *req, const struct command **found, unsigned *com)
 {
+    const struct command *cmd = NULL;
+    for (size_t i = 0; i < sizeof commands / sizeof commands[0]; i++)
+        if (strcmp(req->words[0], commands[i].name) == 0)
+            cmd = &commands[i];
+    if (!cmd)
+        return ctl_fail("unknown command: %s", req->words[0]);
+    if (req->all && cmd->op != REAP)
+        return ctl_fail("--all is for reap only");
+    int words = cmd->op == REAP && req->all ? 1 : cmd->words;
+    if (req->count != words)
+        return ctl_fail("%s takes %d argument%s", cmd->name, words - 1, words == 2 ? "" : "s");
+    *found = cmd;
+    return cmd->takes_com ? parse_com(req->words[1], com) : 0;
+}
+
+/* Runs a checked request; result receives what the command reports. */
+static int run(const struct request *req, enum op op, unsigned com, char *result, size_t size)
+{
+    struct rig rig;
+    unsigned coms[2], count;
+    if (op == UP && (!req->prefix || !*req->prefix))
+        return ctl_fail("no Wine prefix: set WINEPREFIX or pass --prefix");
+    if (rig_open(&rig) == -1)
+        return -1;
     switch (op) {
+    case UP:
+        if (pair_up(&rig, req->session, req->prefix, coms) == -1)
+            return -1;
+        snprintf(result, size, "%u %u", coms[0], coms[1]);
+        return 0;
+    case REAP:
+        if (pair_reap(&rig, req->all ? NULL : req->words[1], &count) == -1)
+            return -1;
+        snprintf(result, size, "%u", count);
+        return 0;
     case DOWN:
-        return pair_down(rig, com);
+        return pair_down(&rig, com);
     case VANISH:
-        return pair_vanish(rig, com);
+        return pair_vanish(&rig, com);
     case RESTORE:
-        return pair_restore(rig, com);
+        return pair_restore(&rig, com);
     case BREAK:
-        return end_inject(rig, com, "break");
+        return end_inject(&rig, com, "break");
     case ERROR:
-        return end_inject(rig, com, req->words[2]);
+        return end_inject(&rig, com, req->words[2]);
     case LINE:
-        return end_force_line(rig, com, req->words[2], req->words[3]);
+        return end_force_line(&rig, com, req->words[2], req->words[3]);
     case PATH:
-        return end_path(rig, com, result, size);
+        return end_path(&rig, com, result, size);
     }
     return ctl_fail("unknown command");
-}
-
-static int up(const struct request *req, struct rig *rig, char *result, size_t size)
-{
-    unsigned coms[2];
-    if (need(req, 1) == -1)
-        return -1;
-    if (!req->prefix || !*req->prefix)
-        return ctl_fail("no Wine prefix: set WINEPREFIX or pass --prefix");
-    if (rig_open(rig) == -1 || pair_up(rig, req->session, req->prefix, coms) == -1)
-        return -1;
-    snprintf(result, size, "%u %u", coms[0], coms[1]);
-    return 0;
-}
-
-static int reap(const struct request *req, struct rig *rig, char *result, size_t size)
-{
-    unsigned count;
-    if (need(req, req->all ? 1 : 2) == -1 || rig_open(rig) == -1 ||
-        pair_reap(rig, req->all ? NULL : req->words[1], &count) == -1)
-        return -1;
-    snprintf(result, size, "%u", count);
-    return 0;
-}
-
-/* Runs the request; result receives what the command reports. */
-static int run(const struct request *req, struct rig *rig, char *result, size_t size)
-{
-    const char *cmd = req->words[0];
-    if (strcmp(cmd, "up") == 0)
-        return up(req, rig, result, size);
-    if (strcmp(cmd, "reap") == 0)
-        return reap(req, rig, result, size);
-    for (size_t i = 0; i < sizeof com_commands / sizeof com_commands[0]; i++) {
-        unsigned com = 0;
-        if (strcmp(cmd, com_commands[i].name) != 0)
-            continue;
-        if (need(req, com_commands[i].words) == -1 || parse_com(req->words[1], &com) == -1 ||
-            rig_open(rig) == -1)
-            return -1;
-        return run_com(com_commands[i].op, req, rig, com, result, size);
-    }
-    return ctl_fail("unknown command: %s", cmd);
 }
 
 static int write_done(const char *done, const char *text)
@@ -176,10 +162,11 @@ static int write_done(const char *done, const char *text)
 int main(int argc, char **argv)
 {
     struct request req;
-    struct rig rig;
+    const struct command *cmd = NULL;
+    unsigned com = 0;
     char result[PATH_MAX] = "";
-    int parsed = parse(argc, argv, &req);
-    int status = parsed == 0 ? run(&req, &rig, result, sizeof result) : -1;
+    int parsed = parse(argc, argv, &req) == 0 && check(&req, &cmd, &com) == 0 ? 0 : -1;
+    int status = parsed == 0 ? run(&req, cmd->op, com, result, sizeof result) : -1;
 
     char text[PATH_MAX + 16];
     if (status == 0) {
