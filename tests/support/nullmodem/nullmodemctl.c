@@ -86,22 +86,27 @@ static const struct command {
     {"error", 3, 1, ERROR},    {"line", 4, 1, LINE},     {"path", 2, 1, PATH},
 };
 
-/* Checks the request against its command before anything is done. */
-static int check(const struct request *req, const struct command **found, unsigned *com)
+/* Checks the request against its command before anything is done: the command, or NULL. */
+static const struct command *check(const struct request *req, unsigned *com)
 {
     const struct command *cmd = NULL;
     for (size_t i = 0; i < sizeof commands / sizeof commands[0]; i++)
         if (strcmp(req->words[0], commands[i].name) == 0)
             cmd = &commands[i];
-    if (!cmd)
-        return ctl_fail("unknown command: %s", req->words[0]);
-    if (req->all && cmd->op != REAP)
-        return ctl_fail("--all is for reap only");
+    if (!cmd) {
+        ctl_fail("unknown command: %s", req->words[0]);
+        return NULL;
+    }
+    if (req->all && cmd->op != REAP) {
+        ctl_fail("--all is for reap only");
+        return NULL;
+    }
     int words = cmd->op == REAP && req->all ? 1 : cmd->words;
-    if (req->count != words)
-        return ctl_fail("%s takes %d argument%s", cmd->name, words - 1, words == 2 ? "" : "s");
-    *found = cmd;
-    return cmd->takes_com ? parse_com(req->words[1], com) : 0;
+    if (req->count != words) {
+        ctl_fail("%s takes %d argument%s", cmd->name, words - 1, words == 2 ? "" : "s");
+        return NULL;
+    }
+    return !cmd->takes_com || parse_com(req->words[1], com) == 0 ? cmd : NULL;
 }
 
 /* Runs a checked request; result receives what the command reports. */
@@ -162,20 +167,19 @@ static int write_done(const char *done, const char *text)
 int main(int argc, char **argv)
 {
     struct request req;
-    const struct command *cmd = NULL;
     unsigned com = 0;
     char result[PATH_MAX] = "";
-    int parsed = parse(argc, argv, &req) == 0 && check(&req, &cmd, &com) == 0 ? 0 : -1;
-    int status = parsed == 0 ? run(&req, cmd->op, com, result, sizeof result) : -1;
+    const struct command *cmd = parse(argc, argv, &req) == 0 ? check(&req, &com) : NULL;
+    int status = cmd ? run(&req, cmd->op, com, result, sizeof result) : -1;
 
     char text[PATH_MAX + 16];
     if (status == 0) {
         if (result[0])
             printf("%s\n", result);
-        snprintf(text, sizeof text, result[0] ? "ok %s\n" : "ok\n", result);
+        snprintf(text, sizeof text, "ok%s%s\n", result[0] ? " " : "", result);
     } else {
         fprintf(stderr, "nullmodemctl: %s\n", ctl_message());
-        if (parsed == -1)
+        if (!cmd)
             fputs(usage, stderr);
         snprintf(text, sizeof text, "error: %s\n", ctl_message());
     }
@@ -183,5 +187,5 @@ int main(int argc, char **argv)
         fprintf(stderr, "nullmodemctl: cannot write %s: %s\n", req.done, strerror(errno));
         return 1;
     }
-    return status == 0 ? 0 : parsed == -1 ? 2 : 1;
+    return status == 0 ? 0 : !cmd ? 2 : 1;
 }

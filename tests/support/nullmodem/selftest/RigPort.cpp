@@ -34,10 +34,10 @@ bool Transfer(HANDLE h, bool write, void* data, DWORD n, DWORD ms, DWORD* error)
 }  // namespace
 
 RigPort::RigPort(int com)
+    : handle_(CreateFileA(NullModemPair::DeviceName(com).c_str(), GENERIC_READ | GENERIC_WRITE,
+                          0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr)),
+      openError_(handle_ == INVALID_HANDLE_VALUE ? GetLastError() : 0)
 {
-    handle_ = CreateFileA(NullModemPair::DeviceName(com).c_str(), GENERIC_READ | GENERIC_WRITE,
-                          0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    openError_ = IsOpen() ? 0 : GetLastError();
     if (!IsOpen())
         return;
     DCB dcb = {};
