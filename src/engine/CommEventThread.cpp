@@ -84,10 +84,18 @@ void EventThreadRun::RequestStop()
 void EventThreadRun::Main()
 {
     Pause(kStartPause);
-    // The start event stays set until Open's wait takes it, even when Open is not waiting yet.
-    if (running)
-        calls.SetEvent(engine.startEvent.Get());
     Loop();
+}
+
+// Open returns once the first wait for events is under way: Wine keeps no record of line changes
+// made while no wait is pending, so a change right after Open would otherwise be lost. The start
+// event stays set until Open's wait takes it, even when Open is not waiting yet.
+void EventThreadRun::AnnounceStart()
+{
+    if (announced)
+        return;
+    announced = true;
+    calls.SetEvent(engine.startEvent.Get());
 }
 
 void EventThreadRun::Loop()
@@ -113,9 +121,12 @@ void EventThreadRun::Pause(DWORD milliseconds)
 bool EventThreadRun::WaitForEvents()
 {
     eventMask = 0;
-    if (calls.WaitCommEvent(port, &eventMask, &waitOverlapped))
+    const BOOL completed = calls.WaitCommEvent(port, &eventMask, &waitOverlapped);
+    const DWORD error = ::GetLastError();
+    AnnounceStart();
+    if (completed)
         return eventMask != 0;
-    if (::GetLastError() != ERROR_IO_PENDING)
+    if (error != ERROR_IO_PENDING)
         return false;
 
     const HANDLE handles[] = {waitEvent.Get(), stopEvent.Get()};

@@ -41,6 +41,7 @@ private:
     ~EventThreadRun() = default;
 
     void Main();
+    void AnnounceStart();
     void Loop();
     bool WaitForEvents();
     void EndPendingWait();
@@ -54,6 +55,7 @@ private:
     OVERLAPPED waitOverlapped{};
     DWORD eventMask = 0;      // written by WaitCommEvent, possibly after it returned pending
     bool waitPending = false; // a wait that did not end when cancelled
+    bool announced = false;   // the start event was set
     std::atomic<long> references{2};
 };
 
