@@ -1,0 +1,148 @@
+// The exported object: forwarding, destruction, copies and assignment, on null-modem ports.
+#include <atomic>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Eventually.h"
+#include "NullModem.h"
+#include "PeerPort.h"
+#include "RecordingHost.h"
+
+namespace {
+
+using CL = CCommLib;
+
+static_assert(sizeof(CCommLib) == 2 * sizeof(void*), "hosts allocate it by the header alone");
+
+CL::PORT PortOf(int com)
+{
+    return static_cast<CL::PORT>(com - 1);
+}
+
+bool PortIsFree(int com)
+{
+    CCommLib probe;
+    return probe.Open(PortOf(com)) == CL::ERR_OK && probe.Close() == CL::ERR_OK;
+}
+
+class Object : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(pair.Ok()) << pair.Error(); }
+    NullModemPair pair;
+};
+
+TEST(ObjectWithoutPort, EveryMemberForwardsToTheClosedEngine)
+{
+    CCommLib object;
+    EXPECT_EQ(CL::PORT_NONE, object.GetPort());
+    EXPECT_EQ(nullptr, object.GetHandle());
+    EXPECT_EQ(0u, object.GetLastError());
+    unsigned long count = 5;
+    EXPECT_EQ(CL::ERR_NOT_OPEN, object.Send("x"));
+    EXPECT_EQ(CL::ERR_NOT_OPEN, object.Send("x", 1, &count));
+    EXPECT_EQ(5u, count);
+    char buffer[2];
+    EXPECT_FALSE(object.Receive(buffer, 2, &count));
+    EXPECT_EQ(0u, count);
+    EXPECT_EQ(0u, object.GetLineStat());
+    EXPECT_EQ(CL::ERR_NOT_OPEN, object.SetLineStat(SETRTS));
+    EXPECT_EQ(CL::ERR_ALREADY, object.Close());
+    EXPECT_EQ(CL::ERR_BAD_PORT, object.Open(CL::PORT_NONE));
+    EXPECT_STREQ("COM7", CCommLib::GetPortStr(CL::PORT_COM7));
+
+    DCB d = object.GetDCB();
+    d.BaudRate = 4800;
+    EXPECT_EQ(CL::ERR_NOT_OPEN, object.SetDCB(d));
+    EXPECT_EQ(4800u, object.GetDCB().BaudRate);
+}
+
+TEST_F(Object, DestroyingAnObjectWithItsPortOpenReleasesThePort)
+{
+    {
+        CCommLib object;
+        ASSERT_EQ(CL::ERR_OK, object.Open(PortOf(pair.ComA())));
+        EXPECT_FALSE(PortIsFree(pair.ComA()));
+    }
+    EXPECT_TRUE(PortIsFree(pair.ComA()));
+}
+
+TEST_F(Object, ACopyOperatesThePortAndTheEventsStayWithTheCreator)
+{
+    PeerPort peer(pair.ComB());
+    RecordingHost creator;
+    ASSERT_EQ(CL::ERR_OK, creator.Open(PortOf(pair.ComA())));
+    RecordingHost other;
+    {
+        CCommLib copy(creator);
+        EXPECT_EQ(creator.GetHandle(), copy.GetHandle());
+        EXPECT_EQ(creator.GetPort(), copy.GetPort());
+        EXPECT_EQ(CL::ERR_OK, copy.Send("via copy"));
+        EXPECT_EQ("via copy", peer.Read(8, 2000));
+        static_cast<CCommLib&>(other) = copy;
+    }
+    EXPECT_EQ(creator.GetHandle(), other.GetHandle()) << "the last copy is gone, the port is not";
+    ASSERT_TRUE(peer.Write("ping"));
+    EXPECT_TRUE(creator.WaitForHook('R'));
+    Sleep(50);
+    EXPECT_EQ(0u, other.Count('R')) << "an assigned object gets none of the port's events";
+    EXPECT_EQ(CL::ERR_OK, other.Close());
+    EXPECT_EQ(nullptr, creator.GetHandle());
+}
+
+TEST_F(Object, AssignmentLetsGoOfThePreviousPortAndSelfAssignmentChangesNothing)
+{
+    NullModemPair second;
+    ASSERT_TRUE(second.Ok()) << second.Error();
+    CCommLib a;
+    CCommLib b;
+    ASSERT_EQ(CL::ERR_OK, a.Open(PortOf(pair.ComA())));
+    ASSERT_EQ(CL::ERR_OK, b.Open(PortOf(second.ComA())));
+    b = a;
+    EXPECT_TRUE(PortIsFree(second.ComA())) << "b's own port closed with its last reference";
+    EXPECT_EQ(a.GetHandle(), b.GetHandle());
+
+    CCommLib& alias = a;
+    a = alias;
+    a = b;
+    EXPECT_EQ(PortOf(pair.ComA()), a.GetPort());
+    EXPECT_EQ(CL::ERR_OK, b.Close());
+    EXPECT_EQ(CL::ERR_ALREADY, a.Close());
+}
+
+std::atomic<bool> creatorGone{false};
+std::atomic<int> hooksAfterDeath{0};
+std::atomic<int> hooksBeforeDeath{0};
+
+class Mortal final : public CCommLib {
+public:
+    ~Mortal() { creatorGone = true; }
+    void EventRx(unsigned long) override { Count(); }
+    void EventLine(unsigned long) override { Count(); }
+
+private:
+    static void Count() { ++(creatorGone ? hooksAfterDeath : hooksBeforeDeath); }
+};
+
+TEST_F(Object, OnceTheCreatorIsGoneItsHooksAreNeverCalledWhileACopyKeepsThePort)
+{
+    PeerPort peer(pair.ComB());
+    auto* creator = new Mortal;
+    ASSERT_EQ(CL::ERR_OK, creator->Open(PortOf(pair.ComA())));
+    ASSERT_TRUE(peer.Write("before"));
+    ASSERT_TRUE(Eventually([] { return hooksBeforeDeath > 0; }));
+    CCommLib survivor(*creator);
+    delete creator;
+    for (int i = 0; i < 20; ++i) {
+        peer.Write("after");
+        peer.Escape(i % 2 ? SETDTR : CLRDTR);
+        Sleep(5);
+    }
+    Sleep(100);
+    EXPECT_EQ(0, hooksAfterDeath.load());
+    EXPECT_NE(nullptr, survivor.GetHandle());
+    EXPECT_EQ(CL::ERR_OK, survivor.Send("still here"));
+    EXPECT_EQ(CL::ERR_OK, survivor.Close());
+}
+
+} // namespace

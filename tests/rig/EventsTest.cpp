@@ -1,0 +1,265 @@
+// The event hooks of a CCommLib host on a null-modem port, the peer driven as the other port.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "Eventually.h"
+#include "NullModem.h"
+#include "PeerPort.h"
+#include "RecordingHost.h"
+
+namespace {
+
+using CL = CCommLib;
+
+class Events : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pair.Ok()) << pair.Error();
+        ASSERT_TRUE(peer.IsOpen());
+    }
+    void Open(CCommLib& host)
+    {
+        ASSERT_EQ(CL::ERR_OK, host.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+    }
+
+    NullModemPair pair;
+    PeerPort peer{pair.ComB()};
+};
+
+// Reads in EventRx exactly what it announces, as a host should.
+void ReceiveAnnounced(std::string& into, RecordingHost& host, unsigned long n)
+{
+    std::string chunk(n, '\0');
+    unsigned long got = 0;
+    if (host.Receive(&chunk[0], n, &got))
+        into.append(chunk, 0, got);
+}
+
+TEST_F(Events, BytesFromThePeerReachEventRxAndReceiveReturnsThemInOrder)
+{
+    RecordingHost host;
+    std::string received;
+    host.onRx = [&](RecordingHost& h, unsigned long n) { ReceiveAnnounced(received, h, n); };
+    Open(host);
+    const std::string message = "The quick brown fox 0123456789";
+    ASSERT_TRUE(peer.Write(message));
+    ASSERT_TRUE(Eventually([&] { return received.size() >= message.size(); }));
+    EXPECT_EQ(message, received);
+    for (const HookCall& c : host.Calls()) {
+        if (c.hook == 'R') {
+            EXPECT_GT(c.value, 0u) << "EventRx announces the bytes in the input queue";
+            EXPECT_NE(GetCurrentThreadId(), c.thread) << "hooks run on the event thread";
+        }
+    }
+    EXPECT_EQ(CL::ERR_OK, host.Close());
+}
+
+TEST_F(Events, ModemLineChangesOfThePeerArriveAsEventLine)
+{
+    RecordingHost host;
+    Open(host);
+    ASSERT_TRUE(peer.Escape(SETDTR));
+    EXPECT_TRUE(host.WaitFor([](const HookCall& c) {
+        return c.hook == 'L' && (c.value & MS_DSR_ON) && (c.value & MS_RLSD_ON);
+    })) << host.Letters();
+    ASSERT_TRUE(peer.Escape(SETRTS));
+    EXPECT_TRUE(host.WaitFor([](const HookCall& c) { return c.hook == 'L' && (c.value & MS_CTS_ON); }));
+    host.Clear();
+    ASSERT_TRUE(peer.Escape(CLRDTR));
+    EXPECT_TRUE(host.WaitFor([](const HookCall& c) {
+        return c.hook == 'L' && !(c.value & MS_DSR_ON) && (c.value & MS_CTS_ON);
+    }));
+    EXPECT_EQ(MS_CTS_ON, host.GetLineStat() & (MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON));
+}
+
+TEST_F(Events, RingAndBreakAreLineEventsAndAReceiveErrorIsAnError)
+{
+    RecordingHost host;
+    Open(host);
+    ASSERT_TRUE(pair.SetRing(pair.ComA(), true));
+    EXPECT_TRUE(host.WaitFor([](const HookCall& c) { return c.hook == 'L' && (c.value & MS_RING_ON); }));
+
+    host.Clear();
+    ASSERT_TRUE(peer.Escape(SETBREAK));
+    EXPECT_TRUE(host.WaitForHook('L'));
+    ASSERT_TRUE(peer.Escape(CLRBREAK));
+    Sleep(50);
+    EXPECT_EQ(0u, host.Count('E')) << "a break alone is no line error";
+
+    for (auto kind : {NullModemPair::Framing, NullModemPair::Parity, NullModemPair::Overrun}) {
+        host.Clear();
+        ASSERT_TRUE(pair.InjectError(pair.ComA(), kind));
+        EXPECT_TRUE(host.WaitForHook('E')) << kind << ": " << host.Letters();
+    }
+}
+
+TEST_F(Events, EventTxEndFollowsASendAndMaySendItself)
+{
+    RecordingHost host;
+    std::atomic<int> inHook{0};
+    std::atomic<bool> hookDone{false};
+    std::atomic<bool> otherSendFinished{false};
+    std::atomic<bool> otherSendSawHookRunning{false};
+    host.onTxEnd = [&](RecordingHost& h) {
+        if (inHook++ != 0)
+            return;
+        // Under the port lock: a Send from here must not dead-lock ...
+        EXPECT_EQ(CL::ERR_OK, h.Send("+"));
+        Sleep(200);
+        hookDone = true;
+    };
+    Open(host);
+    std::thread other;
+    ASSERT_EQ(CL::ERR_OK, host.Send("abc"));
+    ASSERT_TRUE(Eventually([&] { return inHook.load() > 0; }));
+    other = std::thread([&] {
+        // ... while another thread's Send waits for the hook to return.
+        const CL::ERR r = host.Send("z");
+        otherSendSawHookRunning = !hookDone;
+        otherSendFinished = r == CL::ERR_OK;
+    });
+    other.join();
+    EXPECT_TRUE(otherSendFinished);
+    EXPECT_FALSE(otherSendSawHookRunning) << "the other Send returned while EventTxEnd ran";
+    EXPECT_EQ("abc+z", peer.Read(5, 2000));
+}
+
+TEST_F(Events, AHostWithoutHooksHasItsEventsClearedQuietly)
+{
+    CCommLib plain;
+    ASSERT_EQ(CL::ERR_OK, plain.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+    ASSERT_TRUE(peer.Write("data"));
+    ASSERT_TRUE(peer.Escape(SETDTR));
+    EXPECT_TRUE(Eventually([&] { return (plain.GetLineStat() & MS_DSR_ON) != 0; }));
+    char buffer[8];
+    unsigned long got = 0;
+    EXPECT_TRUE(plain.Receive(buffer, 4, &got));
+    EXPECT_EQ(4u, got);
+    EXPECT_EQ(CL::ERR_OK, plain.Close());
+}
+
+TEST_F(Events, NoHookRunsOnceCloseHasReturned)
+{
+    RecordingHost host;
+    std::atomic<bool> closed{false};
+    std::atomic<int> late{0};
+    auto check = [&] {
+        if (closed)
+            ++late;
+    };
+    host.onRx = [&](RecordingHost&, unsigned long) { check(); };
+    host.onLine = [&](RecordingHost&, unsigned long) { check(); };
+    host.onTxEnd = [&](RecordingHost&) { check(); };
+    Open(host);
+    std::atomic<bool> stop{false};
+    std::thread stream([&] {
+        for (int i = 0; !stop; ++i) {
+            peer.Write("0123456789");
+            peer.Escape(i % 2 ? SETDTR : CLRDTR);
+            Sleep(1);
+        }
+    });
+    ASSERT_TRUE(host.WaitForHook('R'));
+    EXPECT_EQ(CL::ERR_OK, host.Close());
+    closed = true;
+    Sleep(200);
+    stop = true;
+    stream.join();
+    EXPECT_EQ(0, late.load());
+}
+
+} // namespace
+
+namespace {
+
+// Each hook in turn closes its own port.
+class CloseFromHook : public Events, public ::testing::WithParamInterface<char> {
+protected:
+    void Provoke(char hook, RecordingHost& host)
+    {
+        switch (hook) {
+        case 'R':
+            ASSERT_TRUE(peer.Write("r"));
+            break;
+        case 'L':
+            ASSERT_TRUE(peer.Escape(SETDTR));
+            break;
+        case 'T':
+            ASSERT_EQ(CL::ERR_OK, host.Send("t"));
+            break;
+        case 'E':
+            ASSERT_TRUE(pair.InjectError(pair.ComA(), NullModemPair::Framing));
+            break;
+        }
+    }
+};
+
+TEST_P(CloseFromHook, ReturnsAtOnceWithThePortClosedAndNoHookFollows)
+{
+    const char hook = GetParam();
+    RecordingHost host;
+    std::atomic<int> result{-1};
+    std::atomic<ULONGLONG> took{0};
+    auto closeHere = [&](RecordingHost& h) {
+        if (result != -1)
+            return;
+        const ULONGLONG start = GetTickCount64();
+        result = h.Close();
+        took = GetTickCount64() - start;
+    };
+    host.onRx = [&](RecordingHost& h, unsigned long) { if (hook == 'R') closeHere(h); };
+    host.onLine = [&](RecordingHost& h, unsigned long) { if (hook == 'L') closeHere(h); };
+    host.onTxEnd = [&](RecordingHost& h) { if (hook == 'T') closeHere(h); };
+    host.onError = [&](RecordingHost& h, COMSTAT&, unsigned long) { if (hook == 'E') closeHere(h); };
+    Open(host);
+    Provoke(hook, host);
+    ASSERT_TRUE(Eventually([&] { return result != -1; }, 15000));
+    // The thread cannot wait for itself; it is not left waiting its 10 s either.
+    EXPECT_EQ(CL::ERR_THREAD_TIMEOUT, result.load());
+    EXPECT_LT(took.load(), 5000u);
+    EXPECT_EQ(nullptr, host.GetHandle());
+    EXPECT_EQ(CL::PORT_NONE, host.GetPort());
+
+    const size_t calls = host.Calls().size();
+    peer.Write("more");
+    peer.Escape(CLRDTR);
+    Sleep(100);
+    EXPECT_EQ(calls, host.Calls().size()) << host.Letters();
+    // The port opens again, and the old thread never acts on the new one.
+    host.onRx = nullptr;
+    host.onLine = nullptr;
+    host.onTxEnd = nullptr;
+    host.onError = nullptr;
+    Open(host);
+    EXPECT_EQ(CL::ERR_OK, host.Close());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachHook, CloseFromHook, ::testing::Values('R', 'L', 'T', 'E'));
+
+TEST_F(Events, AHookThatWantsTheLockDoesNotHoldUpAHostClose)
+{
+    RecordingHost host;
+    std::atomic<bool> inHook{false};
+    std::atomic<int> hookReceive{-1};
+    host.onRx = [&](RecordingHost& h, unsigned long n) {
+        if (inHook.exchange(true))
+            return;
+        Sleep(200); // the host thread is in Close meanwhile, holding the lock
+        char buffer[64];
+        unsigned long got = 0;
+        hookReceive = h.Receive(buffer, n < 64 ? n : 64, &got);
+    };
+    Open(host);
+    ASSERT_TRUE(peer.Write("data"));
+    ASSERT_TRUE(Eventually([&] { return inHook.load(); }));
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(CL::ERR_OK, host.Close());
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    EXPECT_EQ(0, hookReceive.load()) << "the hook's Receive found the port closing";
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// The event thread at the seam: failing waits, and a Close that holds the lock the thread wants.
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Eventually.h"
+#include "NullModem.h"
+#include "PeerPort.h"
+#include "TestEngine.h"
+
+namespace {
+
+using CL = CCommLib;
+
+class CountingEngine : public TestEngine {
+public:
+    using TestEngine::TestEngine;
+    void EventRx(unsigned long) override { ++hooks; }
+    void EventLine(unsigned long) override { ++hooks; }
+    void EventTxEnd() override { ++hooks; }
+    void EventError(COMSTAT&, unsigned long) override { ++hooks; }
+    std::atomic<int> hooks{0};
+};
+
+std::atomic<int> waitCalls{0};
+
+BOOL WINAPI VanishedWait(HANDLE, LPDWORD mask, LPOVERLAPPED)
+{
+    ++waitCalls;
+    *mask = EV_RXCHAR; // what a dying driver might leave behind; it must not be reported
+    SetLastError(ERROR_DEVICE_REMOVED);
+    return FALSE;
+}
+
+std::atomic<DWORD> closeWait{0xFFFFFFFF};
+HANDLE eventThread = nullptr;
+
+HANDLE WINAPI KeepThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE proc,
+                         LPVOID param, DWORD flags, LPDWORD id)
+{
+    eventThread = CreateThread(sa, stack, proc, param, flags, id);
+    return eventThread;
+}
+
+DWORD WINAPI RecordThreadWait(HANDLE h, DWORD ms)
+{
+    const DWORD r = WaitForSingleObject(h, ms);
+    if (h == eventThread)
+        closeWait = r;
+    return r;
+}
+
+class EventThreadOnRig : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pair.Ok()) << pair.Error();
+        ASSERT_TRUE(peer.IsOpen());
+        calls.CreateThread = KeepThread;
+        calls.WaitForSingleObject = RecordThreadWait;
+        closeWait = 0xFFFFFFFF;
+    }
+    CL::PORT Port() const { return static_cast<CL::PORT>(pair.ComA() - 1); }
+
+    NullModemPair pair;
+    PeerPort peer{pair.ComB()};
+    PlatformCalls calls = RealPlatformCalls();
+};
+
+TEST_F(EventThreadOnRig, AWaitThatKeepsFailingIsRetriedSlowlyAndReportsNothing)
+{
+    calls.WaitCommEvent = VanishedWait;
+    auto engine = MakeEngine<CountingEngine>(1024ul, 1024ul, calls);
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    waitCalls = 0;
+    Sleep(2000);
+    // Retries back off from 10 ms to once a second: a handful in two seconds, not thousands.
+    EXPECT_GE(waitCalls.load(), 2);
+    EXPECT_LE(waitCalls.load(), 12);
+    EXPECT_EQ(0, engine->hooks.load());
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+    EXPECT_EQ(WAIT_OBJECT_0, closeWait.load()) << "the retry pause ends with Close";
+}
+
+PeerPort* writer = nullptr;
+
+BOOL WINAPI SetMaskAfterTheThreadWantsTheLock(HANDLE h, DWORD mask)
+{
+    if (mask == 0 && writer) {
+        // Close holds the lock here. Bytes arrive, and the event thread, woken by them, now waits
+        // for the lock to refresh the port's status.
+        writer->Write("wake");
+        Sleep(150);
+    }
+    return SetCommMask(h, mask);
+}
+
+TEST_F(EventThreadOnRig, CloseDoesNotWaitForAThreadThatWaitsForTheLock)
+{
+    calls.SetCommMask = SetMaskAfterTheThreadWantsTheLock;
+    auto engine = MakeEngine<CountingEngine>(1024ul, 1024ul, calls);
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    writer = &peer;
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+    writer = nullptr;
+    EXPECT_EQ(WAIT_OBJECT_0, closeWait.load()) << "the thread ended within Close's wait";
+    EXPECT_EQ(0, engine->hooks.load()) << "no hook for an event that came during Close";
+}
+
+} // namespace
+
+namespace {
+
+// Hands out the masks of `script` one wait each, then leaves the wait pending until it is cancelled.
+const DWORD* script = nullptr;
+std::atomic<int> scriptAt{0};
+
+BOOL WINAPI ScriptedWait(HANDLE port, LPDWORD mask, LPOVERLAPPED o)
+{
+    const int i = scriptAt++;
+    if (script[i] != 0) {
+        *mask = script[i];
+        return TRUE;
+    }
+    return WaitCommEvent(port, mask, o);
+}
+
+class OrderEngine : public TestEngine {
+public:
+    using TestEngine::TestEngine;
+    void EventRx(unsigned long) override { Add('R'); }
+    void EventLine(unsigned long) override { Add('L'); }
+    void EventTxEnd() override { Add('T'); }
+    void EventError(COMSTAT&, unsigned long) override { Add('E'); }
+    std::string Order()
+    {
+        std::lock_guard<std::mutex> g(lock);
+        return order;
+    }
+
+private:
+    void Add(char c)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        order += c;
+    }
+    std::mutex lock;
+    std::string order;
+};
+
+TEST_F(EventThreadOnRig, EachWakeUpCallsItsHooksInTheFixedOrder)
+{
+    // Every bit at once; then each line event alone; then an error with bytes; then nothing.
+    static const DWORD masks[] = {
+        0x1FD, EV_CTS, EV_DSR, EV_RLSD, EV_BREAK, EV_RING, EV_RXCHAR | EV_ERR,
+        EV_TXEMPTY | EV_RXCHAR, EV_RXFLAG, 0,
+    };
+    script = masks;
+    scriptAt = 0;
+    calls.WaitCommEvent = ScriptedWait;
+    auto engine = MakeEngine<OrderEngine>(1024ul, 1024ul, calls);
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    const std::string expected = "ELRT" "L" "L" "L" "L" "L" "ER" "RT";
+    EXPECT_TRUE(Eventually([&] { return engine->Order().size() >= expected.size(); }));
+    Sleep(50);
+    EXPECT_EQ(expected, engine->Order()) << "EV_RXFLAG is not an event of the library";
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+}
+
+} // namespace
