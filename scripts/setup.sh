@@ -1,14 +1,11 @@
 #!/bin/sh
-# Installs what building and testing Mokacomm needs, once: a second run finds everything in place
-# and does nothing. Debian 12 (bookworm) with apt; run as root or with sudo available.
+# Installs what building and testing Mokacomm needs (scripts/packages.txt), once: a second run
+# finds everything in place and does nothing. Debian 12 with apt; as root or with sudo.
 set -eu
-
-PACKAGES="cmake make gcc-multilib g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine32:i386 wine64 socat googletest
-xvfb xauth fonts-ipafont-gothic imagemagick python3 python3-serial clang libclang-rt-14-dev"
+here=$(cd "$(dirname "$0")" && pwd)
 
 missing=""
-for p in $PACKAGES; do
+for p in $(cat "$here/packages.txt"); do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
         missing="$missing $p"
     fi
