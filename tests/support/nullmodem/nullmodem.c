@@ -46,6 +46,7 @@ static int needs_buffer(unsigned long request)
            request != TCSBRKP;
 }
 
+/* rx and tx stay 0: the rig does not count bytes, and Wine only traces them. */
 static void get_counts(const struct rig_lines *lines, unsigned com,
                        struct serial_icounter_struct *out)
 {
@@ -88,13 +89,13 @@ static int emulate(ioctl_fn real, int fd, struct rig_lines *lines, unsigned com,
         *(int *)arg = (int)rig_modem_bits(lines, com);
         return 0;
     case TIOCMSET:
-        rig_drive(lines, com, ~0u, (uint32_t) * (int *)arg);
+        rig_drive(lines, com, ~0u, (uint32_t)*(int *)arg);
         return 0;
     case TIOCMBIS:
-        rig_drive(lines, com, 0, (uint32_t) * (int *)arg);
+        rig_drive(lines, com, 0, (uint32_t)*(int *)arg);
         return 0;
     case TIOCMBIC:
-        rig_drive(lines, com, (uint32_t) * (int *)arg, 0);
+        rig_drive(lines, com, (uint32_t)*(int *)arg, 0);
         return 0;
     case TIOCGICOUNT:
         get_counts(lines, com, arg);
