@@ -11,6 +11,7 @@ constexpr DWORD kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
 constexpr DWORD kStartPause = 100;
 constexpr DWORD kFirstRetryDelay = 10;
 constexpr DWORD kLongestRetryDelay = 1000;
+constexpr DWORD kCancelGrace = 20;
 constexpr DWORD kCancelLimit = 1000;
 
 thread_local EventThreadRun* currentRun = nullptr;
@@ -102,12 +103,18 @@ void EventThreadRun::Loop()
 {
     unsigned failures = 0;
     while (running) {
-        if (WaitForEvents()) {
+        switch (WaitForEvents()) {
+        case Wait::Events:
             failures = 0;
             if (running)
                 Dispatch(eventMask);
-        } else if (running) {
-            Pause(RetryDelay(++failures));
+            break;
+        case Wait::Nothing:
+            if (running)
+                Pause(RetryDelay(++failures));
+            break;
+        case Wait::Stuck:
+            return;
         }
     }
 }
@@ -118,35 +125,51 @@ void EventThreadRun::Pause(DWORD milliseconds)
     calls.WaitForMultipleObjects(1, &stop, FALSE, milliseconds);
 }
 
-bool EventThreadRun::WaitForEvents()
+EventThreadRun::Wait EventThreadRun::WaitForEvents()
 {
     eventMask = 0;
     const BOOL completed = calls.WaitCommEvent(port, &eventMask, &waitOverlapped);
     const DWORD error = ::GetLastError();
     AnnounceStart();
     if (completed)
-        return eventMask != 0;
+        return eventMask != 0 ? Wait::Events : Wait::Nothing;
     if (error != ERROR_IO_PENDING)
-        return false;
+        return Wait::Nothing;
 
     const HANDLE handles[] = {waitEvent.Get(), stopEvent.Get()};
-    if (calls.WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0) {
-        EndPendingWait();
-        return false;
-    }
+    if (calls.WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0)
+        return EndPendingWait() ? Wait::Nothing : Wait::Stuck;
     // Any change of the event mask, Close's SetCommMask(h, 0) among them, ends the wait with
     // ERROR_OPERATION_ABORTED: no events, nothing to report.
     DWORD ignored;
-    return calls.GetOverlappedResult(port, &waitOverlapped, &ignored, FALSE) && eventMask != 0;
+    if (!calls.GetOverlappedResult(port, &waitOverlapped, &ignored, FALSE))
+        return Wait::Nothing;
+    return eventMask != 0 ? Wait::Events : Wait::Nothing;
 }
 
-void EventThreadRun::EndPendingWait()
+// The OVERLAPPED and the mask stay in use until the pending wait is over. Returns false when it
+// could not be ended; the run is then kept for good.
+bool EventThreadRun::EndPendingWait()
 {
-    // A wait issued just after Close emptied the mask stays pending until the mask changes again;
-    // CancelIoEx ends it. The OVERLAPPED must outlive it either way.
     calls.CancelIoEx(port, &waitOverlapped);
+    if (WaitEnded(kCancelGrace))
+        return true;
+    // Wine accepts the cancellation yet leaves a wait for comm events pending, and a wait issued
+    // just after Close emptied the mask stays pending too: only a change of the mask ends it.
+    // That is for a port that is being closed only.
+    if (!running) {
+        calls.SetCommMask(port, 0);
+        if (WaitEnded(kCancelLimit))
+            return true;
+    }
+    waitPending = true;
+    return false;
+}
+
+bool EventThreadRun::WaitEnded(DWORD milliseconds)
+{
     const HANDLE done = waitEvent.Get();
-    waitPending = calls.WaitForMultipleObjects(1, &done, FALSE, kCancelLimit) != WAIT_OBJECT_0;
+    return calls.WaitForMultipleObjects(1, &done, FALSE, milliseconds) == WAIT_OBJECT_0;
 }
 
 void EventThreadRun::Dispatch(DWORD mask)

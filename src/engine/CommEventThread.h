@@ -40,11 +40,14 @@ private:
                    KernelHandle stopEvent, KernelHandle waitEvent);
     ~EventThreadRun() = default;
 
+    enum class Wait { Events, Nothing, Stuck };
+
     void Main();
     void AnnounceStart();
     void Loop();
-    bool WaitForEvents();
-    void EndPendingWait();
+    Wait WaitForEvents();
+    bool EndPendingWait();
+    bool WaitEnded(DWORD milliseconds);
     void Pause(DWORD milliseconds);
     void Dispatch(DWORD mask);
 

@@ -170,3 +170,45 @@ TEST_F(EventThreadOnRig, EachWakeUpCallsItsHooksInTheFixedOrder)
 }
 
 } // namespace
+
+namespace {
+
+std::atomic<bool> delayNextWait{false};
+
+BOOL WINAPI LateWait(HANDLE port, LPDWORD mask, LPOVERLAPPED o)
+{
+    if (delayNextWait.exchange(false))
+        Sleep(200);
+    return WaitCommEvent(port, mask, o);
+}
+
+class ReadingEngine : public TestEngine {
+public:
+    using TestEngine::TestEngine;
+    void EventRx(unsigned long n) override
+    {
+        char buffer[64];
+        unsigned long got = 0;
+        Receive(buffer, n < sizeof buffer ? n : sizeof buffer, &got);
+        ++received;
+    }
+    std::atomic<int> received{0};
+};
+
+TEST_F(EventThreadOnRig, AWaitIssuedAfterCloseEmptiedTheMaskIsEndedToo)
+{
+    calls.WaitCommEvent = LateWait;
+    auto engine = MakeEngine<ReadingEngine>(1024ul, 1024ul, calls);
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    // The next wait is issued only once Close has set the mask to 0; on Wine such a wait stays
+    // pending whatever CancelIoEx says.
+    delayNextWait = true;
+    ASSERT_TRUE(peer.Write("1"));
+    ASSERT_TRUE(Eventually([&] { return engine->received > 0; }));
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+    EXPECT_EQ(WAIT_OBJECT_0, closeWait.load());
+    EXPECT_LT(GetTickCount64() - start, 900u) << "the late wait was ended, not waited out";
+}
+
+} // namespace
