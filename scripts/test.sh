@@ -15,12 +15,18 @@ done
 
 . "$root/scripts/lib/wine-env.sh"
 scratch=$(mktemp -d /tmp/mokacomm-test.XXXXXX)
-cleanup() { mokacomm_env_stop; rm -rf "$scratch"; }
+set -- $presets
+rigctl="$root/build/$1/rig/bin/nullmodemctl"
+# A program that CTest kills at its time-out leaves its null-modem pairs behind.
+cleanup() {
+    "$rigctl" reap --all >/dev/null 2>&1 || true
+    mokacomm_env_stop
+    rm -rf "$scratch"
+}
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 mokacomm_env "$scratch"
 mokacomm_prefix_ready
-set -- $presets
 mokacomm_rig_preload "$root/build/$1/rig"
 mokacomm_server_start
 mokacomm_display_start
