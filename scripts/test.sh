@@ -26,10 +26,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 mokacomm_env "$scratch"
+# The display comes first: the wine server's desktop process takes the DISPLAY it starts with.
+mokacomm_display_start
 mokacomm_prefix_ready
 mokacomm_rig_preload "$root/build/$1/rig"
 mokacomm_server_start
-mokacomm_display_start
 
 status=0
 for p in $presets; do
