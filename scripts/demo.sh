@@ -15,22 +15,11 @@ cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j 2 --target terminal_host nullmodem_native >/dev/null
 
 . "$root/scripts/lib/wine-env.sh"
-scratch=$(mktemp -d /tmp/mokacomm-demo.XXXXXX)
 build="$root/build/$preset"
 rigctl="$build/rig/bin/nullmodemctl"
-cleanup() {
-    "$rigctl" reap --all >/dev/null 2>&1 || true
-    mokacomm_env_stop
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
 echo "== preparing a private Wine prefix (the first time takes a few seconds)"
-mokacomm_env "$scratch"
-mokacomm_prefix_ready
-mokacomm_rig_preload "$build/rig"
-mokacomm_server_start
+mokacomm_run_start demo "$build"
+scratch=$MOKACOMM_SCRATCH
 
 set -- $("$rigctl" up --session demo)
 host_com=COM$1

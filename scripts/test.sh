@@ -14,23 +14,8 @@ for p in $presets; do
 done
 
 . "$root/scripts/lib/wine-env.sh"
-scratch=$(mktemp -d /tmp/mokacomm-test.XXXXXX)
 set -- $presets
-rigctl="$root/build/$1/rig/bin/nullmodemctl"
-# A program that CTest kills at its time-out leaves its null-modem pairs behind.
-cleanup() {
-    "$rigctl" reap --all >/dev/null 2>&1 || true
-    mokacomm_env_stop
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-mokacomm_env "$scratch"
-# The display comes first: the wine server's desktop process takes the DISPLAY it starts with.
-mokacomm_display_start
-mokacomm_prefix_ready
-mokacomm_rig_preload "$root/build/$1/rig"
-mokacomm_server_start
+mokacomm_run_start test "$root/build/$1" display
 
 status=0
 for p in $presets; do

@@ -66,3 +66,27 @@ mokacomm_env_stop() {
         wait "$MOKACOMM_XVFB_PID" 2>/dev/null || true
     fi
 }
+
+mokacomm_run_start() {
+    # One whole run on a private scratch folder, removed when the calling script exits.
+    # $1 names the run, $2 is the build tree whose rig the run uses, $3 is "display" when the run
+    # shows windows. The display comes first: the wine server's desktop process takes the
+    # DISPLAY it starts with.
+    MOKACOMM_RUN_RIG="$2/rig"
+    mokacomm_env "$(mktemp -d "/tmp/mokacomm-$1.XXXXXX")"
+    trap mokacomm_run_stop EXIT
+    trap 'exit 130' INT TERM
+    if [ "${3:-}" = display ]; then
+        mokacomm_display_start
+    fi
+    mokacomm_prefix_ready
+    mokacomm_rig_preload "$MOKACOMM_RUN_RIG"
+    mokacomm_server_start
+}
+
+mokacomm_run_stop() {
+    # A program killed at its time-out leaves its null-modem pairs behind.
+    "$MOKACOMM_RUN_RIG/bin/nullmodemctl" reap --all >/dev/null 2>&1 || true
+    mokacomm_env_stop
+    rm -rf "$MOKACOMM_SCRATCH"
+}

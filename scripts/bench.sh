@@ -1,0 +1,65 @@
+#!/bin/sh
+# Builds Mokacomm and runs its benchmark program under Wine on the virtual null-modem, on a
+# private Wine prefix and wine server that are removed afterwards.
+#   scripts/bench.sh                     the i686 build
+#   scripts/bench.sh x86_64              another preset; "both" runs i686 and x86_64
+#   scripts/bench.sh i686 latency idle   only some phases (throughput latency idle open-close)
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+presets=i686
+case "${1:-}" in
+    both) presets="i686 x86_64"; shift ;;
+    i686 | x86_64) presets=$1; shift ;;
+esac
+
+"$root/scripts/setup.sh"
+cd "$root"
+for p in $presets; do
+    cmake --preset "$p" >/dev/null
+    cmake --build --preset "$p" -j 2 --target bench_mokacomm
+done
+
+. "$root/scripts/lib/wine-env.sh"
+scratch=$(mktemp -d /tmp/mokacomm-bench.XXXXXX)
+first=${presets%% *}
+MOKACOMM_RIG_CTL="$root/build/$first/rig/bin/nullmodemctl"
+export MOKACOMM_RIG_CTL
+cleanup() {
+    "$MOKACOMM_RIG_CTL" reap --all >/dev/null 2>&1 || true
+    mokacomm_env_stop
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+mokacomm_env "$scratch"
+mokacomm_prefix_ready
+mokacomm_rig_preload "$root/build/$first/rig"
+mokacomm_server_start
+
+# The wine server of this prefix, found by the WINEPREFIX in its environment, so that the
+# benchmark can read its CPU time from /proc.
+MOKACOMM_BENCH_SERVER_PID=
+for dir in /proc/[0-9]*; do
+    case $(cat "$dir/comm" 2>/dev/null) in
+        wineserver*)
+            if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+                MOKACOMM_BENCH_SERVER_PID=${dir#/proc/}
+            fi ;;
+    esac
+done
+export MOKACOMM_BENCH_SERVER_PID
+
+echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "machine: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
+     "$(nproc) cores, $(uname -sr), $(wine --version)"
+echo "load:    $(cut -d ' ' -f 1-3 /proc/loadavg) (1, 5, 15 min) before the run"
+status=0
+for p in $presets; do
+    echo "== bench_mokacomm, $p"
+    MOKACOMM_RIG_SESSION="bench-$$-$p"
+    export MOKACOMM_RIG_SESSION
+    wine "$root/build/$p/bin/bench_mokacomm.exe" "$@" || status=1
+    "$MOKACOMM_RIG_CTL" reap "$MOKACOMM_RIG_SESSION" >/dev/null 2>&1 || true
+done
+exit $status
