@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_BENCH_CLOCK_H
 #define MOKACOMM_BENCH_CLOCK_H
 
-#include <windows.h>
+#include "engine/Win32.h"
 
 inline double NowMs()
 {

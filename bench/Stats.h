@@ -3,6 +3,7 @@
 #define MOKACOMM_BENCH_STATS_H
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -22,6 +23,27 @@ inline Summary Summarize(std::vector<double> samples)
         return samples[i];
     };
     return {at(0.5), at(0.99), samples.back()};
+}
+
+// A figure of the library against the raw calls, and the standard error of the same figure taken
+// round by round: how far the machine's noise alone moves it.
+struct Estimate {
+    double value;
+    double error;
+};
+
+inline double StandardError(const std::vector<double>& values)
+{
+    const double n = static_cast<double>(values.size());
+    if (values.size() < 2)
+        return 0;
+    double mean = 0;
+    for (double v : values)
+        mean += v / n;
+    double squares = 0;
+    for (double v : values)
+        squares += (v - mean) * (v - mean);
+    return std::sqrt(squares / (n - 1) / n);
 }
 
 inline void PrintSummary(const char* name, const char* unit, const Summary& s)
