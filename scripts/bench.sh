@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds Mokacomm and runs its benchmark program under Wine on the virtual null-modem, on a
-# private Wine prefix and wine server that are removed afterwards.
+# private Wine prefix and wine server that are removed afterwards. No display: nothing in the
+# benchmark shows a window.
 #   scripts/bench.sh                     the i686 build
 #   scripts/bench.sh x86_64              another preset; "both" runs i686 and x86_64
 #   scripts/bench.sh i686 latency idle   only some phases (throughput latency idle open-close)
@@ -21,21 +22,10 @@ for p in $presets; do
 done
 
 . "$root/scripts/lib/wine-env.sh"
-scratch=$(mktemp -d /tmp/mokacomm-bench.XXXXXX)
 first=${presets%% *}
-MOKACOMM_RIG_CTL="$root/build/$first/rig/bin/nullmodemctl"
+mokacomm_run_start bench "$root/build/$first"
+MOKACOMM_RIG_CTL="$MOKACOMM_RUN_RIG/bin/nullmodemctl"
 export MOKACOMM_RIG_CTL
-cleanup() {
-    "$MOKACOMM_RIG_CTL" reap --all >/dev/null 2>&1 || true
-    mokacomm_env_stop
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-mokacomm_env "$scratch"
-mokacomm_prefix_ready
-mokacomm_rig_preload "$root/build/$first/rig"
-mokacomm_server_start
 
 # The wine server of this prefix, found by the WINEPREFIX in its environment, so that the
 # benchmark can read its CPU time from /proc.
@@ -43,7 +33,7 @@ MOKACOMM_BENCH_SERVER_PID=
 for dir in /proc/[0-9]*; do
     case $(cat "$dir/comm" 2>/dev/null) in
         wineserver*)
-            if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+            if { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
                 MOKACOMM_BENCH_SERVER_PID=${dir#/proc/}
             fi ;;
     esac
