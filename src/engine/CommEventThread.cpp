@@ -11,6 +11,7 @@ constexpr DWORD kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
 constexpr DWORD kStartPause = 100;
 constexpr DWORD kFirstRetryDelay = 10;
 constexpr DWORD kLongestRetryDelay = 1000;
+constexpr DWORD kRepeatPause = 10;
 constexpr DWORD kCancelGrace = 20;
 constexpr DWORD kCancelLimit = 1000;
 
@@ -106,8 +107,10 @@ void EventThreadRun::Loop()
         switch (WaitForEvents()) {
         case Wait::Events:
             failures = 0;
-            if (running)
-                Dispatch(eventMask);
+            // Wine reports EV_RXCHAR again at once for as long as unread bytes wait, which would
+            // spin this thread and its hooks: a report of nothing new waits a little first.
+            if (running && !Dispatch(eventMask) && running)
+                Pause(kRepeatPause);
             break;
         case Wait::Nothing:
             if (running)
@@ -172,19 +175,25 @@ bool EventThreadRun::WaitEnded(DWORD milliseconds)
     return calls.WaitForMultipleObjects(1, &done, FALSE, milliseconds) == WAIT_OBJECT_0;
 }
 
-void EventThreadRun::Dispatch(DWORD mask)
+// Returns false when the wake-up reported nothing new: received bytes alone, with as many waiting
+// as at the wake-up before.
+bool EventThreadRun::Dispatch(DWORD mask)
 {
+    DWORD queued = 0;
     {
         CommPortEngine::OperationLock lock(engine);
         if (!lock)
-            return;
+            return true;
         calls.ClearCommError(port, &engine.errorFlags, &engine.comStat);
+        queued = engine.comStat.cbInQue;
     }
+    const bool news = mask != EV_RXCHAR || queued != lastQueued;
+    lastQueued = queued;
     // After each hook: a hook may have closed the port, and this thread then ends at once.
     if (mask & EV_ERR) {
         engine.EventError(engine.comStat, engine.errorFlags);
         if (!running)
-            return;
+            return news;
     }
     if (mask & kLineEvents) {
         DWORD modemStatus = 0;
@@ -192,16 +201,17 @@ void EventThreadRun::Dispatch(DWORD mask)
             modemStatus = 0;
         engine.EventLine(modemStatus);
         if (!running)
-            return;
+            return news;
     }
     if (mask & EV_RXCHAR) {
-        engine.EventRx(engine.comStat.cbInQue);
+        engine.EventRx(queued);
         if (!running)
-            return;
+            return news;
     }
     if (mask & EV_TXEMPTY) {
         CommPortEngine::OperationLock lock(engine);
         if (lock)
             engine.EventTxEnd();
     }
+    return news;
 }

@@ -49,7 +49,7 @@ private:
     bool EndPendingWait();
     bool WaitEnded(DWORD milliseconds);
     void Pause(DWORD milliseconds);
-    void Dispatch(DWORD mask);
+    bool Dispatch(DWORD mask);
 
     const HANDLE port; // the port as it was when the thread started
     const PlatformCalls& calls;
@@ -59,6 +59,7 @@ private:
     DWORD eventMask = 0;      // written by WaitCommEvent, possibly after it returned pending
     bool waitPending = false; // a wait that did not end when cancelled
     bool announced = false;   // the start event was set
+    DWORD lastQueued = 0;     // bytes waiting at the last wake-up
     std::atomic<long> references{2};
 };
 
