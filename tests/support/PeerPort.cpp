@@ -7,7 +7,8 @@ PeerPort::PeerPort(int com)
     const std::string path = "\\\\.\\COM" + std::to_string(com);
     handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_FLAG_OVERLAPPED, nullptr);
-    io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    readIo.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    writeIo.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (IsOpen()) {
         COMMTIMEOUTS t = {MAXDWORD, 0, 1000, 0, 0};
         SetCommTimeouts(handle, &t);
@@ -22,14 +23,16 @@ PeerPort::~PeerPort()
 {
     if (IsOpen())
         CloseHandle(handle);
-    CloseHandle(io.hEvent);
+    CloseHandle(readIo.hEvent);
+    CloseHandle(writeIo.hEvent);
 }
 
 bool PeerPort::Write(const void* data, DWORD length)
 {
     DWORD done = 0;
-    if (!WriteFile(handle, data, length, &done, &io)) {
-        if (GetLastError() != ERROR_IO_PENDING || !GetOverlappedResult(handle, &io, &done, TRUE))
+    if (!WriteFile(handle, data, length, &done, &writeIo)) {
+        if (GetLastError() != ERROR_IO_PENDING ||
+            !GetOverlappedResult(handle, &writeIo, &done, TRUE))
             return false;
     }
     return done == length;
@@ -53,8 +56,9 @@ std::string PeerPort::Read(size_t length, DWORD timeoutMs)
             continue;
         }
         DWORD done = 0;
-        if (!ReadFile(handle, buffer, want, &done, &io)) {
-            if (GetLastError() != ERROR_IO_PENDING || !GetOverlappedResult(handle, &io, &done, TRUE))
+        if (!ReadFile(handle, buffer, want, &done, &readIo)) {
+            if (GetLastError() != ERROR_IO_PENDING ||
+                !GetOverlappedResult(handle, &readIo, &done, TRUE))
                 done = 0;
         }
         got.append(buffer, done);

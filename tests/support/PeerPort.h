@@ -1,4 +1,5 @@
-// The far end of a null-modem pair, driven with plain Win32 calls.
+// The far end of a null-modem pair, driven with plain Win32 calls. Reads and writes have an
+// OVERLAPPED each, so one thread may read while another writes.
 #ifndef MOKACOMM_TESTS_PEER_PORT_H
 #define MOKACOMM_TESTS_PEER_PORT_H
 
@@ -25,7 +26,8 @@ public:
 
 private:
     HANDLE handle;
-    OVERLAPPED io{};
+    OVERLAPPED readIo{};
+    OVERLAPPED writeIo{};
 };
 
 #endif
