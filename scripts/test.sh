@@ -2,6 +2,7 @@
 # Builds Mokacomm for 32-bit and 64-bit Windows and runs the whole test suite under Wine, on a
 # private Wine prefix, wine server and X display that are removed afterwards.
 #   MOKACOMM_PRESETS="i686"  limits the run to some targets (default: both).
+#   MOKACOMM_FUZZ_SECONDS=10 shortens the fuzzing step at the end (default 60 s per fuzzer).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 presets=${MOKACOMM_PRESETS:-"i686 x86_64"}
@@ -22,4 +23,8 @@ for p in $presets; do
     echo "== tests for $p"
     ctest --preset "$p" -j 2 || status=1
 done
+
+# Native, not under Wine: the platform-free parts built with clang's sanitizers and fuzzed.
+echo "== fuzzing"
+"$root/tests/fuzz/run.sh" || status=1
 exit $status
