@@ -114,7 +114,9 @@ TEST(Soak, OpenCloseCyclesLeaveHandlesThreadsAndMemoryAsTheyWere)
     EXPECT_GT(open.threads, before.threads);
     EXPECT_EQ(before.handles, after.handles);
     EXPECT_EQ(before.threads, after.threads);
-    EXPECT_EQ(before.unixFds, after.unixFds);
+    // Wine keeps descriptors for each run of the rig's nullmodemctl (its image, its working folder)
+    // and drops them later, hundreds at once: fewer afterwards is no leak.
+    EXPECT_LE(after.unixFds, before.unixFds);
     EXPECT_EQ(allocationsBefore, allocationsAfter);
     // Wine 8 itself keeps about 210 bytes of every WaitCommEvent that a mask change ends, which is
     // how every Close ends the event thread's wait (measured without the library: 1000 such waits
