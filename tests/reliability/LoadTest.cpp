@@ -221,8 +221,9 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
     const double loaded = NowMs() - start;
     for (std::thread& t : hostThreads)
         t.join();
+    const double hostsEnded = NowMs() - start - loaded;
     peerWriter.join();
-    const double windDown = NowMs() - start - loaded;
+    const double peerEnded = NowMs() - start - loaded;
 
     // What is still under way drains: EventRx fetches the rest, the peer reads what was sent.
     std::uint64_t toPeer = 0;
@@ -245,7 +246,8 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
     const CL::ERR closed = host.Close();
 
     Figure("load duration", loaded / 1000, "s");
-    Figure("host threads and peer writer ended after", windDown, "ms");
+    Figure("host threads ended after", hostsEnded, "ms");
+    Figure("peer writer ended after", peerEnded, "ms");
     Figure("bytes peer to host (sent / received in order)",
            std::to_string(peerSent.load()) + " / " + std::to_string(traffic.fromPeer.Next()));
     Figure("bytes host to peer (sent / received in order)",
