@@ -1,6 +1,8 @@
 #include "ProcessStats.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <psapi.h>
@@ -68,13 +70,62 @@ long CountThreads()
     return mine;
 }
 
-// Wine maps drive Z: to the Unix root, and /proc/self is the Wine process itself: its descriptors
-// show whether Wine keeps a Unix file open behind a handle that was closed. The search's own
-// descriptor is among them, the same in every count.
+std::string ReadWhole(const std::string& path)
+{
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+// Wine maps drive Z: to the Unix root, but it opens files in its server, so Z:\proc\self is the
+// server. This process is the /proc entry whose command line names this program and whose
+// environment holds this run's MOKACOMM_RIG_SESSION (set by tests/support/wine-run); the rig's
+// nullmodemctl children share the environment but not the name. 0 when there is no such entry.
+long FindUnixPid()
+{
+    const char* session = std::getenv("MOKACOMM_RIG_SESSION");
+    char module[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    if (!session || length == 0 || length == sizeof module)
+        return 0;
+    std::string program(module, length);
+    program = program.substr(program.find_last_of("\\/") + 1);
+    const std::string tag = std::string("MOKACOMM_RIG_SESSION=") + session + '\0';
+
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    long found = 0;
+    do {
+        const std::string pid = entry.cFileName;
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string folder = "Z:\\proc\\" + pid + "\\";
+        if (ReadWhole(folder + "cmdline").find(program) != std::string::npos &&
+            ReadWhole(folder + "environ").find(tag) != std::string::npos)
+            found = std::stol(pid);
+    } while (!found && FindNextFileA(search, &entry));
+    FindClose(search);
+    return found;
+}
+
 long CountUnixFds()
 {
+    static const long pid = FindUnixPid();
+    if (pid == 0)
+        return -1;
     WIN32_FIND_DATAA entry;
-    const HANDLE search = FindFirstFileA("Z:\\proc\\self\\fd\\*", &entry);
+    const std::string pattern = "Z:\\proc\\" + std::to_string(pid) + "\\fd\\*";
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
         return -1;
     long count = 0;

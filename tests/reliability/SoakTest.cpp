@@ -110,8 +110,10 @@ TEST(Soak, OpenCloseCyclesLeaveHandlesThreadsAndMemoryAsTheyWere)
     EXPECT_LT(openTimes.max, kOpenStallMs);
     EXPECT_LT(closeTimes.max, kCloseStallMs);
     ASSERT_NE(-1, before.handles) << "the handle table cannot be read";
+    ASSERT_NE(-1, before.unixFds) << "this process's /proc entry was not found";
     EXPECT_GT(open.handles, before.handles);
     EXPECT_GT(open.threads, before.threads);
+    EXPECT_GT(open.unixFds, before.unixFds);
     EXPECT_EQ(before.handles, after.handles);
     EXPECT_EQ(before.threads, after.threads);
     // Wine keeps descriptors for each run of the rig's nullmodemctl (its image, its working folder)
