@@ -98,9 +98,10 @@ protected:
         EXPECT_EQ(CL::ERR_OK, host.Close());
     }
 
+    // First, so that it watches the closing of the port and the pair at the end too.
+    Watchdog watchdog{"a device-loss test", 60000};
     NullModemPair pair;
     CountingHost host;
-    Watchdog watchdog{"a device-loss test", 60000};
 };
 
 TEST_F(DeviceLoss, WhileIdleEveryOperationFailsPlainlyAndThePortRecovers)

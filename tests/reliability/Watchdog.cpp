@@ -10,9 +10,9 @@ Watchdog::Watchdog(std::string what, DWORD limitMs, std::function<std::string()>
         std::unique_lock<std::mutex> held(lock);
         if (finished.wait_for(held, std::chrono::milliseconds(limitMs), [this] { return done; }))
             return;
-        std::fprintf(stderr, "\nwatchdog: %s did not finish within %lu ms%s%s\n", this->what.c_str(),
-                     static_cast<unsigned long>(limitMs), this->describe ? ": " : "",
-                     this->describe ? this->describe().c_str() : "");
+        const std::string state = this->describe ? ": " + this->describe() : "";
+        std::fprintf(stderr, "\nwatchdog: %s did not finish within %lu ms%s\n",
+                     this->what.c_str(), static_cast<unsigned long>(limitMs), state.c_str());
         std::fflush(stderr);
         std::fflush(stdout);
         TerminateProcess(GetCurrentProcess(), 3);
