@@ -65,7 +65,8 @@ for name in $fuzzers; do
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     corpus=$(ls "$scratch/$name/corpus" "$here/corpus/$name" | grep -vc ':$\|^$' || true)
     findings=$(ls "$scratch/$name/artifacts" | wc -l)
-    echo "fuzz $name: ${runs:-?} runs (limit $seconds s), corpus $corpus inputs, $findings findings, exit $code"
+    echo "fuzz $name: ${runs:-?} runs (limit $seconds s), corpus $corpus inputs," \
+        "$findings findings, exit $code"
     if [ "$code" -ne 0 ] || [ "$findings" -ne 0 ]; then
         status=1
         tail -n 40 "$log"
