@@ -92,7 +92,7 @@ TEST(CloseUnderFire, CloseAndDestructionEndEveryHookAndNeverStall)
             const int com = pair.ComA();
             const bool done = i % 3 == 0   ? pair.SetRing(com, i % 2 == 0)
                               : i % 3 == 1 ? pair.Break(com)
-                                           : pair.InjectError(com, kinds[i % 3]);
+                                           : pair.InjectError(com, kinds[i / 3 % 3]);
             injected += done;
         }
     });

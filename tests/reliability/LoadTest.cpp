@@ -254,7 +254,8 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
            std::to_string(toPeer) + " / " + std::to_string(atPeer.Next()));
     std::string counts;
     for (int op = 0; op < kOperations; ++op)
-        counts += std::string(kOperationNames[op]) + " " + std::to_string(operations[op]) + ", ";
+        counts += std::string(op ? ", " : "") + kOperationNames[op] + " " +
+                  std::to_string(operations[op]);
     Figure("host thread calls", counts);
     Figure("Receive calls with data / without",
            std::to_string(traffic.receives) + " / " + std::to_string(traffic.emptyReceives));
