@@ -176,19 +176,23 @@ bool EventThreadRun::WaitEnded(DWORD milliseconds)
 }
 
 // Returns false when the wake-up reported nothing new: received bytes alone, with as many waiting
-// as at the wake-up before.
+// as at the wake-up before and none read since. A host that reads each byte as it is announced
+// has one waiting at every wake-up, each of them new.
 bool EventThreadRun::Dispatch(DWORD mask)
 {
     DWORD queued = 0;
+    unsigned long readSoFar = 0;
     {
         CommPortEngine::OperationLock lock(engine);
         if (!lock)
             return true;
         calls.ClearCommError(port, &engine.errorFlags, &engine.comStat);
         queued = engine.comStat.cbInQue;
+        readSoFar = engine.bytesReceived;
     }
-    const bool news = mask != EV_RXCHAR || queued != lastQueued;
+    const bool news = mask != EV_RXCHAR || queued != lastQueued || readSoFar != lastReceived;
     lastQueued = queued;
+    lastReceived = readSoFar;
     // After each hook: a hook may have closed the port, and this thread then ends at once.
     if (mask & EV_ERR) {
         engine.EventError(engine.comStat, engine.errorFlags);

@@ -60,6 +60,7 @@ private:
     bool waitPending = false; // a wait that did not end when cancelled
     bool announced = false;   // the start event was set
     DWORD lastQueued = 0;     // bytes waiting at the last wake-up
+    unsigned long lastReceived = 0; // the engine's bytesReceived then
     std::atomic<long> references{2};
 };
 

@@ -89,6 +89,7 @@ private:
     ERR OpenFailed(ERR code);
     ERR StartEventThread(FileHandle port, const char* name);
     ERR StopEventThread();
+    bool Read(char* buffer, unsigned long length, unsigned long* received);
     bool ReadPending(unsigned long* received);
     ERR WritePending(unsigned long* written);
     void ClearPortErrors(HANDLE port);
@@ -109,6 +110,7 @@ private:
     DWORD outQueueSize;
     std::atomic<DWORD> lastError;     // written under portLock; GetLastError reads it without
     DWORD errorFlags;                 // written by the event thread under portLock
+    unsigned long bytesReceived = 0;  // under portLock: all that Receive has read
     std::string portName;             // under portLock; empty while no port is open
     EventThreadRun* eventThread;      // under portLock: the open port's thread run
     KernelHandle readEvent;           // readOverlapped.hEvent

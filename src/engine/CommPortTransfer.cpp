@@ -12,6 +12,14 @@ bool CommPortEngine::Receive(char* buffer, unsigned long length, unsigned long* 
         *received = 0;
         return false;
     }
+    const bool completed = Read(buffer, length, received);
+    // Whatever the outcome: a read that failed may still have taken bytes.
+    bytesReceived += *received;
+    return completed;
+}
+
+bool CommPortEngine::Read(char* buffer, unsigned long length, unsigned long* received)
+{
     const HANDLE port = portHandle;
     if (calls.ReadFile(port, buffer, length, received, &readOverlapped))
         return true;

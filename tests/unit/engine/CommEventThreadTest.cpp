@@ -211,4 +211,33 @@ TEST_F(EventThreadOnRig, AWaitIssuedAfterCloseEmptiedTheMaskIsEndedToo)
     EXPECT_LT(GetTickCount64() - start, 900u) << "the late wait was ended, not waited out";
 }
 
+std::atomic<bool> countPauses{false};
+std::atomic<int> pauses{0};
+
+// The thread's pauses are its only waits on one handle with a time-out while the port is open.
+DWORD WINAPI CountPauses(DWORD count, const HANDLE* handles, BOOL all, DWORD ms)
+{
+    if (countPauses && count == 1 && ms != INFINITE)
+        ++pauses;
+    return WaitForMultipleObjects(count, handles, all, ms);
+}
+
+TEST_F(EventThreadOnRig, ABytePerReportReadByTheHookIsNewEachTimeAndNotPaced)
+{
+    calls.WaitForMultipleObjects = CountPauses;
+    auto engine = MakeEngine<ReadingEngine>(1024ul, 1024ul, calls);
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    pauses = 0;
+    countPauses = true;
+    for (int i = 0; i < 5; ++i) {
+        const int before = engine->received;
+        ASSERT_TRUE(peer.Write("x"));
+        ASSERT_TRUE(Eventually([&] { return engine->received > before; })) << "byte " << i;
+    }
+    countPauses = false;
+    // Each report shows one byte waiting, as the one before did, yet the hook read that one.
+    EXPECT_EQ(0, pauses.load());
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+}
+
 } // namespace
