@@ -85,10 +85,25 @@ std::string ReadWhole(const std::string& path)
     return text;
 }
 
+// The parent's pid from /proc/<pid>/stat, after the command name in parentheses.
+long ParentPid(const std::string& folder)
+{
+    const std::string stat = ReadWhole(folder + "stat");
+    const std::size_t end = stat.rfind(')');
+    long parent = 0;
+    char state;
+    if (end == std::string::npos ||
+        std::sscanf(stat.c_str() + end + 1, " %c %ld", &state, &parent) != 2)
+        return 0;
+    return parent;
+}
+
 // Wine maps drive Z: to the Unix root, but it opens files in its server, so Z:\proc\self is the
-// server. This process is the /proc entry whose command line names this program and whose
+// server. This process is a /proc entry whose command line names this program and whose
 // environment holds this run's MOKACOMM_RIG_SESSION (set by tests/support/wine-run); the rig's
-// nullmodemctl children share the environment but not the name. 0 when there is no such entry.
+// nullmodemctl children share the environment but not the name. A loader that started a process
+// of the other architecture waits as its parent with the same command line, so the entry wanted
+// is the one that is no other entry's parent. 0 when there is none.
 long FindUnixPid()
 {
     const char* session = std::getenv("MOKACOMM_RIG_SESSION");
@@ -104,7 +119,7 @@ long FindUnixPid()
     const HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
-    long found = 0;
+    std::vector<std::pair<long, long>> candidates; // pid, parent
     do {
         const std::string pid = entry.cFileName;
         if (pid.find_first_not_of("0123456789") != std::string::npos)
@@ -112,10 +127,17 @@ long FindUnixPid()
         const std::string folder = "Z:\\proc\\" + pid + "\\";
         if (ReadWhole(folder + "cmdline").find(program) != std::string::npos &&
             ReadWhole(folder + "environ").find(tag) != std::string::npos)
-            found = std::stol(pid);
-    } while (!found && FindNextFileA(search, &entry));
+            candidates.emplace_back(std::stol(pid), ParentPid(folder));
+    } while (FindNextFileA(search, &entry));
     FindClose(search);
-    return found;
+    for (const auto& candidate : candidates) {
+        bool parent = false;
+        for (const auto& other : candidates)
+            parent = parent || other.second == candidate.first;
+        if (!parent)
+            return candidate.first;
+    }
+    return 0;
 }
 
 long CountUnixFds()
