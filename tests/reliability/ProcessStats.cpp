@@ -85,25 +85,11 @@ std::string ReadWhole(const std::string& path)
     return text;
 }
 
-// The parent's pid from /proc/<pid>/stat, after the command name in parentheses.
-long ParentPid(const std::string& folder)
-{
-    const std::string stat = ReadWhole(folder + "stat");
-    const std::size_t end = stat.rfind(')');
-    long parent = 0;
-    char state;
-    if (end == std::string::npos ||
-        std::sscanf(stat.c_str() + end + 1, " %c %ld", &state, &parent) != 2)
-        return 0;
-    return parent;
-}
-
 // Wine maps drive Z: to the Unix root, but it opens files in its server, so Z:\proc\self is the
-// server. This process is a /proc entry whose command line names this program and whose
-// environment holds this run's MOKACOMM_RIG_SESSION (set by tests/support/wine-run); the rig's
-// nullmodemctl children share the environment but not the name. A loader that started a process
-// of the other architecture waits as its parent with the same command line, so the entry wanted
-// is the one that is no other entry's parent. 0 when there is none.
+// server. This process is the /proc entry that bears this program's name (the kernel keeps its
+// first 15 characters) and whose environment holds this run's MOKACOMM_RIG_SESSION (set by
+// tests/support/wine-run). Its command line alone would not do: the shell of wine-run and Wine's
+// start.exe carry the program's path too. 0 when there is no such entry.
 long FindUnixPid()
 {
     const char* session = std::getenv("MOKACOMM_RIG_SESSION");
@@ -112,32 +98,25 @@ long FindUnixPid()
     if (!session || length == 0 || length == sizeof module)
         return 0;
     std::string program(module, length);
-    program = program.substr(program.find_last_of("\\/") + 1);
+    const std::string comm = program.substr(program.find_last_of("\\/") + 1, 15) + '\n';
     const std::string tag = std::string("MOKACOMM_RIG_SESSION=") + session + '\0';
 
     WIN32_FIND_DATAA entry;
     const HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
-    std::vector<std::pair<long, long>> candidates; // pid, parent
+    long found = 0;
     do {
         const std::string pid = entry.cFileName;
         if (pid.find_first_not_of("0123456789") != std::string::npos)
             continue;
         const std::string folder = "Z:\\proc\\" + pid + "\\";
-        if (ReadWhole(folder + "cmdline").find(program) != std::string::npos &&
+        if (ReadWhole(folder + "comm") == comm &&
             ReadWhole(folder + "environ").find(tag) != std::string::npos)
-            candidates.emplace_back(std::stol(pid), ParentPid(folder));
-    } while (FindNextFileA(search, &entry));
+            found = std::stol(pid);
+    } while (!found && FindNextFileA(search, &entry));
     FindClose(search);
-    for (const auto& candidate : candidates) {
-        bool parent = false;
-        for (const auto& other : candidates)
-            parent = parent || other.second == candidate.first;
-        if (!parent)
-            return candidate.first;
-    }
-    return 0;
+    return found;
 }
 
 long CountUnixFds()
