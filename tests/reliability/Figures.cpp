@@ -6,18 +6,6 @@
 
 #include <gtest/gtest.h>
 
-double NowMs()
-{
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / perMs;
-}
-
 long EnvNumber(const char* name, long fallback)
 {
     const char* text = std::getenv(name);

@@ -5,10 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Win32.h"
-
-// Milliseconds on the performance counter.
-double NowMs();
+#include "Clock.h"
 
 // A whole number from the environment, or `fallback` when it is unset or not a number.
 long EnvNumber(const char* name, long fallback);

@@ -1,6 +1,6 @@
 // A monotonic clock in milliseconds with the performance counter's resolution.
-#ifndef MOKACOMM_BENCH_CLOCK_H
-#define MOKACOMM_BENCH_CLOCK_H
+#ifndef MOKACOMM_TESTS_CLOCK_H
+#define MOKACOMM_TESTS_CLOCK_H
 
 #include "engine/Win32.h"
 
