@@ -13,9 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "Eventually.h"
+#include "LinuxSide.h"
 #include "NullModem.h"
 #include "RecordingHost.h"
-#include "engine/Handles.h"
 
 namespace {
 
@@ -31,23 +31,6 @@ constexpr size_t kBlockBytes = 65536;
 constexpr DWORD kDtrLines = MS_DSR_ON | MS_RLSD_ON;
 constexpr DWORD kAllLines = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
 
-std::string Env(const char* name)
-{
-    char value[MAX_PATH * 2];
-    const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-// Wine maps the Linux root to drive Z:.
-std::string WindowsPath(const std::string& linuxPath)
-{
-    std::string path = "Z:" + linuxPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 // The same bytes as pattern() in pyserial_peer.py.
 std::string Pattern(int seed, size_t n)
 {
@@ -55,47 +38,6 @@ std::string Pattern(int seed, size_t n)
     for (size_t i = 0; i < n; ++i)
         bytes[i] = static_cast<char>((static_cast<size_t>(seed) + i * 31 + (i >> 8)) & 0xFF);
     return bytes;
-}
-
-// Arguments reach the Linux program as they are written: Linux paths, not Z: ones.
-bool StartLinuxProgram(std::string commandLine, std::string* error)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    // The program's output would land in the test's; what matters comes over the line.
-    const FileHandle nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                     0, nullptr));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (nul) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.Get();
-    }
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr,
-                                        nul ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                        &startup, &process);
-    const DWORD code = GetLastError();
-    if (!started) {
-        *error = "CreateProcessA(" + commandLine + ") failed with error " + std::to_string(code);
-        return false;
-    }
-    const KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    return true;
-}
-
-bool ReadTextFile(const std::string& path, std::string* text)
-{
-    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-    char buffer[1024];
-    DWORD got = 0;
-    if (!file || !ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr))
-        return false;
-    text->assign(buffer, got);
-    while (!text->empty() && (text->back() == '\n' || text->back() == '\r'))
-        text->pop_back();
-    return true;
 }
 
 class Pyserial : public ::testing::Test {
@@ -115,7 +57,7 @@ protected:
         ASSERT_EQ(CL::ERR_OK, host.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
         const std::string pty = pair.LinuxPath(pair.ComB());
         ASSERT_FALSE(pty.empty()) << pair.Error();
-        const std::string rig = Env("MOKACOMM_RIG_DIR");
+        const std::string rig = EnvironmentText("MOKACOMM_RIG_DIR");
         ASSERT_FALSE(rig.empty()) << "MOKACOMM_RIG_DIR names no rig folder";
         static int runs = 0;
         resultPath = rig + "/pyserial." + std::to_string(GetCurrentProcessId()) + "." +
@@ -139,7 +81,7 @@ protected:
             return;
         EXPECT_EQ("ok QUIT", Ask("QUIT"));
         std::string result;
-        EXPECT_TRUE(Eventually([&] { return ReadTextFile(WindowsPath(resultPath), &result); },
+        EXPECT_TRUE(Eventually([&] { return ReadSmallFile(WindowsPath(resultPath), &result); },
                                kAnswerWaitMs))
             << "pyserial_peer.py wrote no result";
         EXPECT_EQ("ok pyserial", result);
@@ -204,7 +146,7 @@ protected:
     std::string Result()
     {
         std::string text;
-        return ReadTextFile(WindowsPath(resultPath), &text) ? text : "(none)";
+        return ReadSmallFile(WindowsPath(resultPath), &text) ? text : "(none)";
     }
 
     // The hooks use lock and received: the host, which closes its port when it goes, comes after.

@@ -1,5 +1,7 @@
 #include "NullModem.h"
 
+#include "LinuxSide.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -9,80 +11,12 @@ namespace {
 constexpr DWORD kAnswerWaitMs = 5000;
 constexpr DWORD kPollMs = 5;
 
-std::string Env(const char* name)
-{
-    char buf[MAX_PATH * 2];
-    DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
-}
-
-// Wine maps the Linux root to drive Z:.
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-bool ReadSmallFile(const std::string& path, std::string* text)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    char buf[1024];
-    DWORD got = 0;
-    BOOL ok = ReadFile(h, buf, sizeof buf, &got, nullptr);
-    CloseHandle(h);
-    if (!ok)
-        return false;
-    text->assign(buf, got);
-    return true;
-}
-
-// Standard handles for the command: its stdout and stderr would otherwise land in the test
-// output, and the done-file says all that matters.
-HANDLE NulHandle()
-{
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    return CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       &sa, OPEN_EXISTING, 0, nullptr);
-}
-
-bool Start(std::string commandLine, std::string* error)
-{
-    HANDLE nul = NulHandle();
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (nul != INVALID_HANDLE_VALUE) {
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = si.hStdOutput = si.hStdError = nul;
-    }
-    PROCESS_INFORMATION pi = {};
-    BOOL ok = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr,
-                             nul != INVALID_HANDLE_VALUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                             &si, &pi);
-    DWORD err = GetLastError();
-    if (nul != INVALID_HANDLE_VALUE)
-        CloseHandle(nul);
-    if (!ok) {
-        *error = "cannot start " + commandLine + ": error " + std::to_string(err);
-        return false;
-    }
-    // Under Wine the handle of a Linux process is not waitable: the done-file tells the end.
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
-
 }  // namespace
 
 NullModemPair::NullModemPair()
 {
     std::string args = "up";
-    std::string session = Env("MOKACOMM_RIG_SESSION");
+    std::string session = EnvironmentText("MOKACOMM_RIG_SESSION");
     if (!session.empty())
         args += " --session " + session;
     std::string result;
@@ -161,8 +95,8 @@ bool NullModemPair::RunOn(const char* command, int com, const char* extra)
 bool NullModemPair::Run(const std::string& args, std::string* result)
 {
     static LONG sequence;
-    std::string ctl = Env("MOKACOMM_RIG_CTL");
-    std::string rig = Env("MOKACOMM_RIG_DIR");
+    std::string ctl = EnvironmentText("MOKACOMM_RIG_CTL");
+    std::string rig = EnvironmentText("MOKACOMM_RIG_DIR");
     if (ctl.empty() || rig.empty()) {
         error_ = "MOKACOMM_RIG_CTL and MOKACOMM_RIG_DIR must name the rig";
         return false;
@@ -171,7 +105,9 @@ bool NullModemPair::Run(const std::string& args, std::string* result)
                        std::to_string(InterlockedIncrement(&sequence));
     std::string donePath = WindowsPath(done);
     DeleteFileA(donePath.c_str());
-    if (!Start("\"" + WindowsPath(ctl) + "\" " + args + " --done \"" + done + "\"", &error_))
+    // The done-file tells when the command has finished.
+    const std::string command = "\"" + WindowsPath(ctl) + "\" " + args + " --done \"" + done + "\"";
+    if (!StartLinuxProgram(command, &error_))
         return false;
 
     std::string answer;
@@ -186,8 +122,6 @@ bool NullModemPair::Run(const std::string& args, std::string* result)
     }
     DeleteFileA(donePath.c_str());
 
-    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r'))
-        answer.pop_back();
     if (answer.compare(0, 2, "ok") != 0) {
         error_ = "nullmodemctl " + args + ": " + answer;
         return false;

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "LinuxSide.h"
 #include "RigPairTest.h"
 
 namespace {
@@ -12,16 +13,6 @@ std::vector<unsigned char> EveryByte()
     for (size_t i = 0; i < bytes.size(); i++)
         bytes[i] = static_cast<unsigned char>(i);
     return bytes;
-}
-
-// Wine maps the Linux root to drive Z:.
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
 }
 
 }  // namespace
