@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "DcbFlags.h"
+
 #include "NullModem.h"
 #include "PlatformFakes.h"
 #include "TestEngine.h"
@@ -11,13 +13,6 @@
 namespace {
 
 using CL = CCommLib;
-
-DWORD FlagWord(const DCB& d)
-{
-    DWORD flags;
-    std::memcpy(&flags, reinterpret_cast<const char*>(&d) + offsetof(DCB, BaudRate) + 4, 4);
-    return flags;
-}
 
 // Whether the port can be opened right now with a plain CreateFileA: rig ports are exclusive, so
 // this fails while any handle to it is left open.

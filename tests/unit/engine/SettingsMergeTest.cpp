@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "DcbFlags.h"
+
 #include "engine/SettingsMerge.h"
 #include "engine/Win32.h"
 
 namespace {
-
-DWORD FlagWord(const DCB& d)
-{
-    DWORD flags;
-    std::memcpy(&flags, reinterpret_cast<const char*>(&d) + offsetof(DCB, BaudRate) + 4, 4);
-    return flags;
-}
 
 DCB Filled(unsigned char byte)
 {
