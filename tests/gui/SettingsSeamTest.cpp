@@ -5,29 +5,16 @@
 
 #include <atomic>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "GuiDriver.h"
 #include "NullModem.h"
+#include "TestEngine.h"
 #include "dialogs/FailureMessage.h"
-#include "engine/CommPortEngine.h"
 
 namespace {
 
 constexpr char kDeviceInfoFailed[] = "デバイスの情報取得に失敗しました。";
-
-class SeamEngine : public CommPortEngine {
-public:
-    using CommPortEngine::CommPortEngine;
-
-protected:
-    ~SeamEngine() override = default;
-};
-
-struct Dispose {
-    void operator()(CommPortEngine* engine) const { engine->Dispose(); }
-};
 
 // What the fakes were given; reset by each test.
 struct Seen {
@@ -76,7 +63,7 @@ protected:
 
     void Open()
     {
-        engine.reset(new SeamEngine(1024, 1024, calls));
+        engine = MakeEngine(1024, 1024, calls);
         ASSERT_EQ(engine->Open(static_cast<CCommLib::PORT>(pair.ComA() - 1)), CCommLib::ERR_OK);
         before = engine->GetDCB();
         lastErrorBefore = engine->GetLastError();
@@ -84,7 +71,7 @@ protected:
 
     NullModemPair pair;
     PlatformCalls calls = RealPlatformCalls(); // outlives the engine, which keeps a reference
-    std::unique_ptr<SeamEngine, Dispose> engine;
+    EnginePtr<> engine;
     DCB before{};
     unsigned long lastErrorBefore = 0;
 };
