@@ -1,7 +1,9 @@
 #include "ProcessStats.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,18 +58,46 @@ long CountHandles()
     return mine;
 }
 
-long CountThreads()
+std::vector<DWORD> ThreadIds()
 {
+    std::vector<DWORD> ids;
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return -1;
+        return ids;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    long mine = 0;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        mine += entry.th32OwnerProcessID == GetCurrentProcessId();
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ids.push_back(entry.th32ThreadID);
     CloseHandle(snapshot);
-    return mine;
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+using QueryThreadInformation = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
+constexpr ULONG kThreadStartAddress = 9; // ThreadQuerySetWin32StartAddress
+
+// Where a thread began, as the name of the module that holds its start address.
+std::string StartModule(DWORD id)
+{
+    const auto query = reinterpret_cast<QueryThreadInformation>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    const HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, id);
+    if (!query || !thread)
+        return "ended";
+    void* start = nullptr;
+    const LONG status = query(thread, kThreadStartAddress, &start, sizeof start, nullptr);
+    CloseHandle(thread);
+    HMODULE module = nullptr;
+    char name[MAX_PATH];
+    if (status != 0 ||
+        !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCSTR>(start), &module) ||
+        GetModuleFileNameA(module, name, sizeof name) == 0)
+        return "unknown start";
+    const std::string path = name;
+    return path.substr(path.find_last_of('\\') + 1);
 }
 
 std::string ReadWhole(const std::string& path)
@@ -144,7 +174,8 @@ ProcessStats ProcessStats::Now()
 {
     ProcessStats s;
     s.handles = CountHandles();
-    s.threads = CountThreads();
+    s.threadIds = ThreadIds();
+    s.threads = s.threadIds.empty() ? -1 : static_cast<long>(s.threadIds.size());
     s.unixFds = CountUnixFds();
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
@@ -155,6 +186,19 @@ ProcessStats ProcessStats::Now()
     return s;
 }
 
+ProcessStats ProcessStats::Settled(const ProcessStats& earlier, DWORD limitMs)
+{
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    for (;;) {
+        ProcessStats s = Now();
+        if (std::includes(earlier.threadIds.begin(), earlier.threadIds.end(), s.threadIds.begin(),
+                          s.threadIds.end()) ||
+            GetTickCount64() >= end)
+            return s;
+        Sleep(10);
+    }
+}
+
 std::string ProcessStats::Describe() const
 {
     char text[200];
@@ -162,6 +206,17 @@ std::string ProcessStats::Describe() const
                   "handles %ld, threads %ld, unix fds %ld, private %llu KiB, working set %llu KiB",
                   handles, threads, unixFds, privateBytes / 1024, workingSet / 1024);
     return text;
+}
+
+std::vector<std::string> ThreadsBornSince(const ProcessStats& earlier, const ProcessStats& now)
+{
+    std::vector<DWORD> born;
+    std::set_difference(now.threadIds.begin(), now.threadIds.end(), earlier.threadIds.begin(),
+                        earlier.threadIds.end(), std::back_inserter(born));
+    std::vector<std::string> described;
+    for (DWORD id : born)
+        described.push_back(std::to_string(id) + " (" + StartModule(id) + ")");
+    return described;
 }
 
 double ProcessCpuMs()
