@@ -196,6 +196,7 @@ TEST_F(Pyserial, DtrAndRtsFromPyserialReachEventLine)
     };
     for (const auto& step : steps) {
         host.Clear();
+        ASSERT_TRUE(host.WaitForNextWait());
         ASSERT_EQ(std::string("ok ") + step.command, Ask(step.command));
         EXPECT_TRUE(host.WaitFor(
             [&](const HookCall& c) { return c.hook == 'L' && (c.value & step.lines) == step.expected; },

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include <psapi.h>
-#include <tlhelp32.h>
+
+#include "Threads.h"
 
 namespace {
 
@@ -56,22 +57,6 @@ long CountHandles()
     for (ULONG_PTR i = 0; i < table->count; ++i)
         mine += table->entries[i].processId == self;
     return mine;
-}
-
-std::vector<DWORD> ThreadIds()
-{
-    std::vector<DWORD> ids;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return ids;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
-            ids.push_back(entry.th32ThreadID);
-    CloseHandle(snapshot);
-    std::sort(ids.begin(), ids.end());
-    return ids;
 }
 
 using QueryThreadInformation = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
@@ -174,7 +159,7 @@ ProcessStats ProcessStats::Now()
 {
     ProcessStats s;
     s.handles = CountHandles();
-    s.threadIds = ThreadIds();
+    s.threadIds = ProcessThreadIds();
     s.threads = s.threadIds.empty() ? -1 : static_cast<long>(s.threadIds.size());
     s.unixFds = CountUnixFds();
     PROCESS_MEMORY_COUNTERS memory{};

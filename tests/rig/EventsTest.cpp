@@ -66,14 +66,18 @@ TEST_F(Events, ModemLineChangesOfThePeerArriveAsEventLine)
     EXPECT_TRUE(host.WaitFor([](const HookCall& c) {
         return c.hook == 'L' && (c.value & MS_DSR_ON) && (c.value & MS_RLSD_ON);
     })) << host.Letters();
+    ASSERT_TRUE(host.WaitForNextWait());
     ASSERT_TRUE(peer.Escape(SETRTS));
     EXPECT_TRUE(host.WaitFor([](const HookCall& c) { return c.hook == 'L' && (c.value & MS_CTS_ON); }));
     host.Clear();
+    ASSERT_TRUE(host.WaitForNextWait());
     ASSERT_TRUE(peer.Escape(CLRDTR));
     EXPECT_TRUE(host.WaitFor([](const HookCall& c) {
         return c.hook == 'L' && !(c.value & MS_DSR_ON) && (c.value & MS_CTS_ON);
     }));
     EXPECT_EQ(MS_CTS_ON, host.GetLineStat() & (MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON));
+    ASSERT_EQ(CL::ERR_OK, host.Close());
+    EXPECT_FALSE(host.WaitForNextWait(300)) << "a closed port has no wait pending";
 }
 
 TEST_F(Events, RingAndBreakAreLineEventsAndAReceiveErrorIsAnError)
@@ -84,6 +88,7 @@ TEST_F(Events, RingAndBreakAreLineEventsAndAReceiveErrorIsAnError)
     EXPECT_TRUE(host.WaitFor([](const HookCall& c) { return c.hook == 'L' && (c.value & MS_RING_ON); }));
 
     host.Clear();
+    ASSERT_TRUE(host.WaitForNextWait());
     ASSERT_TRUE(peer.Escape(SETBREAK));
     EXPECT_TRUE(host.WaitForHook('L'));
     ASSERT_TRUE(peer.Escape(CLRBREAK));
@@ -92,6 +97,7 @@ TEST_F(Events, RingAndBreakAreLineEventsAndAReceiveErrorIsAnError)
 
     for (auto kind : {NullModemPair::Framing, NullModemPair::Parity, NullModemPair::Overrun}) {
         host.Clear();
+        ASSERT_TRUE(host.WaitForNextWait());
         ASSERT_TRUE(pair.InjectError(pair.ComA(), kind));
         EXPECT_TRUE(host.WaitForHook('E')) << kind << ": " << host.Letters();
     }

@@ -1,11 +1,22 @@
 #include "RecordingHost.h"
 
+#include <algorithm>
+
 #include "Eventually.h"
+#include "Threads.h"
 
 void RecordingHost::Record(char hook, unsigned long value)
 {
     std::lock_guard<std::mutex> guard(lock);
     calls.push_back({hook, value, GetCurrentThreadId()});
+    ++running;
+}
+
+void RecordingHost::Returned()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    --running;
+    lastReturn = PreciseSystemTime();
 }
 
 void RecordingHost::EventRx(unsigned long n)
@@ -13,6 +24,7 @@ void RecordingHost::EventRx(unsigned long n)
     Record('R', n);
     if (onRx)
         onRx(*this, n);
+    Returned();
 }
 
 void RecordingHost::EventLine(unsigned long status)
@@ -20,6 +32,7 @@ void RecordingHost::EventLine(unsigned long status)
     Record('L', status);
     if (onLine)
         onLine(*this, status);
+    Returned();
 }
 
 void RecordingHost::EventTxEnd()
@@ -27,6 +40,7 @@ void RecordingHost::EventTxEnd()
     Record('T', 0);
     if (onTxEnd)
         onTxEnd(*this);
+    Returned();
 }
 
 void RecordingHost::EventError(COMSTAT& status, unsigned long errors)
@@ -34,6 +48,7 @@ void RecordingHost::EventError(COMSTAT& status, unsigned long errors)
     Record('E', errors);
     if (onError)
         onError(*this, status, errors);
+    Returned();
 }
 
 std::vector<HookCall> RecordingHost::Calls()
@@ -73,6 +88,28 @@ bool RecordingHost::WaitFor(const std::function<bool(const HookCall&)>& match, D
 bool RecordingHost::WaitForHook(char hook, DWORD timeoutMs)
 {
     return WaitFor([hook](const HookCall& c) { return c.hook == hook; }, timeoutMs);
+}
+
+bool RecordingHost::WaitForNextWait(DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    ULONGLONG since = 0;
+    const bool returned = Eventually(
+        [&] {
+            std::lock_guard<std::mutex> guard(lock);
+            since = lastReturn;
+            return running == 0;
+        },
+        timeoutMs);
+    // Wine's poll thread of the wait that called the hooks was started before they ran.
+    return returned && Eventually(
+                           [&] {
+                               for (DWORD id : ProcessThreadIds())
+                                   if (ThreadCreationTime(id) > since)
+                                       return true;
+                               return false;
+                           },
+                           static_cast<DWORD>(deadline - std::min(deadline, GetTickCount64())));
 }
 
 void RecordingHost::Clear()

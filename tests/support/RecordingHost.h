@@ -41,13 +41,22 @@ public:
     // Waits until some call satisfies `match`, up to `timeoutMs`.
     bool WaitFor(const std::function<bool(const HookCall&)>& match, DWORD timeoutMs = 5000);
     bool WaitForHook(char hook, DWORD timeoutMs = 5000);
+    // Waits until the hooks have returned and the event thread has its next wait pending. Wine's
+    // WaitCommEvent sees only what changes after it started: it reads the lines and counters
+    // then and starts a thread of its own to poll them. A line change or error made before that
+    // is lost, where Windows would report it to the next wait; tests that make one event after
+    // another wait for this in between.
+    bool WaitForNextWait(DWORD timeoutMs = 5000);
     void Clear();
 
 private:
     void Record(char hook, unsigned long value);
+    void Returned();
 
     std::mutex lock;
     std::vector<HookCall> calls;
+    int running = 0;           // hooks being called now
+    ULONGLONG lastReturn = 0; // when the last hook returned, in FILETIME units
 };
 
 #endif
