@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "ComPort.h"
 #include "GuiDriver.h"
 #include "Mokacomm.h"
 #include "NullModem.h"
@@ -46,7 +47,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(pair.Ok()) << pair.Error();
-        ASSERT_EQ(port.Open(static_cast<CCommLib::PORT>(pair.ComA() - 1)), CCommLib::ERR_OK);
+        ASSERT_EQ(port.Open(PortOf(pair.ComA())), CCommLib::ERR_OK);
         before = port.GetDCB();
         stateBefore = PortState(port.GetHandle());
         name = "COM" + std::to_string(pair.ComA());
@@ -95,7 +96,7 @@ TEST_F(SettingsPlatformRoadTest, OkAppliesTheChoiceToThePortAndStoresIt)
     EXPECT_EQ(port.GetDCB().BaudRate, 9600u);
     EXPECT_EQ(port.GetDCB().Parity, EVENPARITY);
     EXPECT_EQ(PortState(port.GetHandle()).BaudRate, 9600u);
-    EXPECT_EQ(port.GetPort(), static_cast<CCommLib::PORT>(pair.ComA() - 1));
+    EXPECT_EQ(port.GetPort(), PortOf(pair.ComA()));
 }
 
 TEST_F(SettingsPlatformRoadTest, SettingsThePortRefusesAreReportedAndStoredAnyway)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "ComPort.h"
 #include "GuiDriver.h"
 #include "NullModem.h"
 #include "TestEngine.h"
@@ -64,7 +65,7 @@ protected:
     void Open()
     {
         engine = MakeEngine(1024, 1024, calls);
-        ASSERT_EQ(engine->Open(static_cast<CCommLib::PORT>(pair.ComA() - 1)), CCommLib::ERR_OK);
+        ASSERT_EQ(engine->Open(PortOf(pair.ComA())), CCommLib::ERR_OK);
         before = engine->GetDCB();
         lastErrorBefore = engine->GetLastError();
     }

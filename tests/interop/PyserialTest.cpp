@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "Eventually.h"
 #include "LinuxSide.h"
 #include "NullModem.h"
@@ -54,7 +55,7 @@ protected:
                 received.append(chunk, 0, got);
             }
         };
-        ASSERT_EQ(CL::ERR_OK, host.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+        ASSERT_EQ(CL::ERR_OK, host.Open(PortOf(pair.ComA())));
         const std::string pty = pair.LinuxPath(pair.ComB());
         ASSERT_FALSE(pty.empty()) << pair.Error();
         const std::string rig = EnvironmentText("MOKACOMM_RIG_DIR");

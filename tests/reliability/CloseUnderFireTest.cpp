@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "Figures.h"
 #include "Mokacomm.h"
 #include "NullModem.h"
@@ -71,7 +72,7 @@ TEST(CloseUnderFire, CloseAndDestructionEndEveryHookAndNeverStall)
     ASSERT_TRUE(pair.Ok()) << pair.Error();
     PeerPort peer(pair.ComB());
     ASSERT_TRUE(peer.IsOpen());
-    const auto port = static_cast<CL::PORT>(pair.ComA() - 1);
+    const auto port = PortOf(pair.ComA());
 
     std::atomic<bool> firing{true};
     std::atomic<long> injected{0};

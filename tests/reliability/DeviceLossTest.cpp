@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "Eventually.h"
 #include "Figures.h"
 #include "Mokacomm.h"
@@ -49,7 +50,7 @@ protected:
         ASSERT_EQ(CL::ERR_OK, host.Open(Port()));
     }
 
-    CL::PORT Port() const { return static_cast<CL::PORT>(pair.ComA() - 1); }
+    CL::PORT Port() const { return PortOf(pair.ComA()); }
 
     void Vanish()
     {

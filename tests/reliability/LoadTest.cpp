@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "CounterStream.h"
 #include "Eventually.h"
 #include "Figures.h"
@@ -128,7 +129,7 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
     ASSERT_TRUE(peer.IsOpen());
     Traffic traffic;
     LoadHost host(traffic);
-    ASSERT_EQ(CL::ERR_OK, host.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+    ASSERT_EQ(CL::ERR_OK, host.Open(PortOf(pair.ComA())));
     const DCB settings = host.GetDCB();
 
     std::atomic<std::uint64_t> peerSent{0};

@@ -160,7 +160,6 @@ ProcessStats ProcessStats::Now()
     ProcessStats s;
     s.handles = CountHandles();
     s.threadIds = ProcessThreadIds();
-    s.threads = s.threadIds.empty() ? -1 : static_cast<long>(s.threadIds.size());
     s.unixFds = CountUnixFds();
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
@@ -189,7 +188,8 @@ std::string ProcessStats::Describe() const
     char text[200];
     std::snprintf(text, sizeof text,
                   "handles %ld, threads %ld, unix fds %ld, private %llu KiB, working set %llu KiB",
-                  handles, threads, unixFds, privateBytes / 1024, workingSet / 1024);
+                  handles, static_cast<long>(threadIds.size()), unixFds, privateBytes / 1024,
+                  workingSet / 1024);
     return text;
 }
 

@@ -9,8 +9,7 @@
 
 struct ProcessStats {
     long handles = -1;          // kernel handles of this process; -1 when it cannot be counted
-    long threads = -1;          // threads of this process
-    std::vector<DWORD> threadIds; // their ids, ascending
+    std::vector<DWORD> threadIds; // ids of this process's threads, ascending
     long unixFds = -1;          // descriptors of the Wine process; -1 when it cannot be found
     unsigned long long privateBytes = 0; // committed private memory (PagefileUsage)
     unsigned long long workingSet = 0;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "NullModem.h"
 #include "PeerPort.h"
 #include "TestEngine.h"
@@ -107,7 +108,7 @@ protected:
         calls.ClearCommError = CountingClearCommError;
         calls.Sleep = CountingSleep;
         engine = MakeEngine(1024ul, 1024ul, calls);
-        ASSERT_EQ(CL::ERR_OK, engine->Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+        ASSERT_EQ(CL::ERR_OK, engine->Open(PortOf(pair.ComA())));
         script.port = engine->GetHandle();
         lastError = engine->GetLastError();
     }

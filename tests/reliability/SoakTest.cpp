@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "AllocationCounter.h"
+#include "ComPort.h"
 #include "Figures.h"
 #include "Mokacomm.h"
 #include "NullModem.h"
@@ -45,7 +46,7 @@ TEST(Soak, OpenCloseCyclesLeaveHandlesThreadsAndMemoryAsTheyWere)
     const long cycles = EnvNumber("MOKACOMM_SOAK_CYCLES", 1000);
     NullModemPair pair;
     ASSERT_TRUE(pair.Ok()) << pair.Error();
-    const auto port = static_cast<CL::PORT>(pair.ComA() - 1);
+    const auto port = PortOf(pair.ComA());
     CountingHost host;
     const ProcessStats start = ProcessStats::Now();
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "Eventually.h"
 #include "NullModem.h"
 #include "PeerPort.h"
@@ -14,11 +15,6 @@ namespace {
 using CL = CCommLib;
 
 static_assert(sizeof(CCommLib) == 2 * sizeof(void*), "hosts allocate it by the header alone");
-
-CL::PORT PortOf(int com)
-{
-    return static_cast<CL::PORT>(com - 1);
-}
 
 bool PortIsFree(int com)
 {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "Eventually.h"
 #include "NullModem.h"
 #include "PeerPort.h"
@@ -23,7 +24,7 @@ protected:
     }
     void Open(CCommLib& host)
     {
-        ASSERT_EQ(CL::ERR_OK, host.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+        ASSERT_EQ(CL::ERR_OK, host.Open(PortOf(pair.ComA())));
     }
 
     NullModemPair pair;
@@ -137,7 +138,7 @@ TEST_F(Events, EventTxEndFollowsASendAndMaySendItself)
 TEST_F(Events, AHostWithoutHooksHasItsEventsClearedQuietly)
 {
     CCommLib plain;
-    ASSERT_EQ(CL::ERR_OK, plain.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+    ASSERT_EQ(CL::ERR_OK, plain.Open(PortOf(pair.ComA())));
     ASSERT_TRUE(peer.Write("data"));
     ASSERT_TRUE(peer.Escape(SETDTR));
     EXPECT_TRUE(Eventually([&] { return (plain.GetLineStat() & MS_DSR_ON) != 0; }));

@@ -5,9 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "Eventually.h"
-#include "NullModem.h"
 #include "Mokacomm.h"
+#include "NullModem.h"
 #include "PeerPort.h"
 
 namespace {
@@ -20,7 +21,7 @@ protected:
     {
         ASSERT_TRUE(pair.Ok()) << pair.Error();
         ASSERT_TRUE(peer.IsOpen());
-        ASSERT_EQ(CL::ERR_OK, host.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+        ASSERT_EQ(CL::ERR_OK, host.Open(PortOf(pair.ComA())));
     }
 
     NullModemPair pair;
@@ -151,7 +152,7 @@ TEST_F(Transfer, ASendRacingACloseReportsAClosedPort)
         Sleep(10);
         EXPECT_EQ(CL::ERR_OK, host.Close());
         Sleep(5);
-        EXPECT_EQ(CL::ERR_OK, host.Open(static_cast<CL::PORT>(pair.ComA() - 1)));
+        EXPECT_EQ(CL::ERR_OK, host.Open(PortOf(pair.ComA())));
     }
     stop = true;
     sender.join();

@@ -1,7 +1,5 @@
 #include "RecordingHost.h"
 
-#include <algorithm>
-
 #include "Eventually.h"
 #include "Threads.h"
 
@@ -92,24 +90,22 @@ bool RecordingHost::WaitForHook(char hook, DWORD timeoutMs)
 
 bool RecordingHost::WaitForNextWait(DWORD timeoutMs)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    ULONGLONG since = 0;
-    const bool returned = Eventually(
+    return Eventually(
         [&] {
-            std::lock_guard<std::mutex> guard(lock);
-            since = lastReturn;
-            return running == 0;
+            ULONGLONG since;
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                if (running != 0)
+                    return false;
+                since = lastReturn;
+            }
+            // Wine's poll thread of the wait that called the hooks was started before they ran.
+            for (DWORD id : ProcessThreadIds())
+                if (ThreadCreationTime(id) > since)
+                    return true;
+            return false;
         },
         timeoutMs);
-    // Wine's poll thread of the wait that called the hooks was started before they ran.
-    return returned && Eventually(
-                           [&] {
-                               for (DWORD id : ProcessThreadIds())
-                                   if (ThreadCreationTime(id) > since)
-                                       return true;
-                               return false;
-                           },
-                           static_cast<DWORD>(deadline - std::min(deadline, GetTickCount64())));
 }
 
 void RecordingHost::Clear()

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComPort.h"
 #include "Eventually.h"
 #include "NullModem.h"
 #include "PeerPort.h"
@@ -62,7 +63,7 @@ protected:
         calls.WaitForSingleObject = RecordThreadWait;
         closeWait = 0xFFFFFFFF;
     }
-    CL::PORT Port() const { return static_cast<CL::PORT>(pair.ComA() - 1); }
+    CL::PORT Port() const { return PortOf(pair.ComA()); }
 
     NullModemPair pair;
     PeerPort peer{pair.ComB()};

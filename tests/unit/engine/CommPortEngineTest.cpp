@@ -6,6 +6,7 @@
 
 #include "DcbFlags.h"
 
+#include "ComPort.h"
 #include "NullModem.h"
 #include "PlatformFakes.h"
 #include "TestEngine.h"
@@ -146,7 +147,7 @@ protected:
             CloseHandle(seen.thread);
     }
 
-    CL::PORT Port() const { return static_cast<CL::PORT>(pair.ComA() - 1); }
+    CL::PORT Port() const { return PortOf(pair.ComA()); }
 
     NullModemPair pair;
     PlatformCalls calls = RealPlatformCalls();
@@ -388,7 +389,7 @@ TEST_F(EngineOnRig, OpenChecksTheNumberFirstAndRefusesASecondPort)
     for (int bad : {32, 40})
         EXPECT_EQ(CL::ERR_BAD_PORT, engine->Open(static_cast<CL::PORT>(bad)));
     EXPECT_EQ(CL::ERR_ALREADY, engine->Open(Port()));
-    EXPECT_EQ(CL::ERR_ALREADY, engine->Open(static_cast<CL::PORT>(pair.ComB() - 1)));
+    EXPECT_EQ(CL::ERR_ALREADY, engine->Open(PortOf(pair.ComB())));
     EXPECT_EQ(h, engine->GetHandle());
     EXPECT_EQ(Port(), engine->GetPort());
     EXPECT_EQ(error, engine->GetLastError());
