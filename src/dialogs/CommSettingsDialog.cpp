@@ -7,7 +7,7 @@ namespace {
 
 // Lists the table in its order and selects the entry for `current`, or the first entry when the
 // table has none for it.
-void FillList(HWND combo, const SettingChoice* table, std::uint32_t current)
+void FillList(HWND combo, const SettingChoice* table, unsigned long current)
 {
     for (const SettingChoice* choice = table; choice->text; ++choice)
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice->text));
@@ -19,10 +19,10 @@ void FillList(HWND combo, const SettingChoice* table, std::uint32_t current)
 
 // The value of the selected entry; false when the selection names no entry of the table, and
 // the field is then left as it was.
-bool SelectedValue(HWND combo, const SettingChoice* table, std::uint32_t& value)
+bool SelectedValue(HWND combo, const SettingChoice* table, unsigned long& value)
 {
     const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index < 0 || static_cast<std::size_t>(index) >= ChoiceCount(table))
+    if (index < 0 || static_cast<size_t>(index) >= ChoiceCount(table))
         return false;
     value = table[index].value;
     return true;
@@ -30,7 +30,7 @@ bool SelectedValue(HWND combo, const SettingChoice* table, std::uint32_t& value)
 
 void StoreByte(HWND combo, const SettingChoice* table, BYTE& field)
 {
-    std::uint32_t value = 0;
+    unsigned long value = 0;
     if (SelectedValue(combo, table, value))
         field = static_cast<BYTE>(value);
 }
@@ -57,7 +57,7 @@ INT_PTR CommSettingsDialog::OnInitDialog()
 
 void CommSettingsDialog::OnOk()
 {
-    std::uint32_t baudRate = 0;
+    unsigned long baudRate = 0;
     if (SelectedValue(baudRateCombo, baudRateChoices, baudRate))
         settings.BaudRate = baudRate;
     StoreByte(byteSizeCombo, byteSizeChoices, settings.ByteSize);

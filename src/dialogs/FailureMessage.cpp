@@ -1,18 +1,27 @@
 #include "dialogs/FailureMessage.h"
 
+#include "dialogs/HeapText.h"
 #include "module/Module.h"
+
+namespace {
+
+// Paths end at 32767 characters.
+constexpr DWORD kLongestPath = 32768;
+
+} // namespace
 
 void ShowFailure(HWND owner, const char* text)
 {
-    const std::string caption = FileStem(LibraryPath().c_str());
-    MessageBoxA(owner, text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    HeapText path(kLongestPath);
+    const char* caption = path && LibraryPath(path.Get(), kLongestPath) ? FileStem(path.Get()) : "";
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-std::string FileStem(const char* path)
+const char* FileStem(char* path)
 {
-    const char* name = path;
-    const char* extension = nullptr;
-    for (const char* p = path; *p != '\0'; p = CharNextA(p)) {
+    char* name = path;
+    char* extension = nullptr;
+    for (char* p = path; *p != '\0'; p = CharNextA(p)) {
         if (*p == '\\' || *p == '/' || *p == ':') {
             name = p + 1;
             extension = nullptr;
@@ -20,5 +29,7 @@ std::string FileStem(const char* path)
             extension = p;
         }
     }
-    return extension ? std::string(name, extension) : std::string(name);
+    if (extension)
+        *extension = '\0';
+    return name;
 }

@@ -2,8 +2,6 @@
 #ifndef MOKACOMM_FAILURE_MESSAGE_H
 #define MOKACOMM_FAILURE_MESSAGE_H
 
-#include <string>
-
 #include "engine/Win32.h"
 
 // A modal box with `text`, an OK button and the exclamation icon, captioned with the library
@@ -11,9 +9,9 @@
 void ShowFailure(HWND owner, const char* text);
 
 // The file name at the end of `path`, without its extension: "Mokacomm" for
-// "C:\bin\Mokacomm.dll". The path is read character by character in the ANSI code page, because
-// in code page 932 the second byte of a double-byte character (表, ソ) can be 0x5C, the byte of
-// the backslash.
-std::string FileStem(const char* path);
+// "C:\bin\Mokacomm.dll". The extension is cut off in place; the result points into `path`. The
+// path is read character by character in the ANSI code page, because in code page 932 the second
+// byte of a double-byte character (表, ソ) can be 0x5C, the byte of the backslash.
+const char* FileStem(char* path);
 
 #endif

@@ -1,9 +1,7 @@
 #include "dialogs/PortSelectDialog.h"
 
-#include <string>
-
+#include "LibraryTexts.h"
 #include "dialogs/ComboText.h"
-#include "dialogs/DialogTexts.h"
 #include "dialogs/FailureMessage.h"
 #include "dialogs/RegKeyHolder.h"
 #include "dialogs/RegistryText.h"
@@ -73,11 +71,11 @@ INT_PTR PortSelectDialog::OnInitDialog()
 
     switch (ListRegistryPorts(portCombo)) {
     case Listing::KeyMissing:
-        ShowFailure(Window(), dialog_texts::kHardwareInfoFailed);
+        ShowFailure(Window(), texts::kHardwareInfoFailed);
         return TRUE;
     case Listing::EnumerationFailed:
         // Nothing is selected, and no initial focus is set.
-        ShowFailure(Window(), dialog_texts::kHardwareInfoFailed);
+        ShowFailure(Window(), texts::kHardwareInfoFailed);
         return FALSE;
     case Listing::Complete:
         break;
@@ -107,9 +105,9 @@ void PortSelectDialog::OnOk()
     // With nothing selected the port that was open is opened again; when none was, Open refuses
     // PORT_NONE and the failure is shown like any other.
     CCommLib::PORT port = previous;
-    std::string text;
+    HeapText text;
     if (ComboItemText(portCombo, SendMessageA(portCombo, CB_GETCURSEL, 0, 0), text)) {
-        port = static_cast<CCommLib::PORT>(ParsePortStr(text.c_str()));
+        port = static_cast<CCommLib::PORT>(ParsePortStr(text.Get()));
         if (port == CCommLib::PORT_NONE) {
             End(IDOK);
             return;
@@ -121,6 +119,6 @@ void PortSelectDialog::OnOk()
         End(IDOK);
         return;
     }
-    ShowFailure(Window(), result == CCommLib::ERR_SET_STATE ? dialog_texts::kOpenSettingsFailed
-                                                            : dialog_texts::kPortOpenFailed);
+    ShowFailure(Window(), result == CCommLib::ERR_SET_STATE ? texts::kOpenSettingsFailed
+                                                            : texts::kPortOpenFailed);
 }

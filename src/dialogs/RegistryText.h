@@ -2,12 +2,12 @@
 #ifndef MOKACOMM_REGISTRY_TEXT_H
 #define MOKACOMM_REGISTRY_TEXT_H
 
-#include <cstddef>
+#include <stddef.h>
 
 // `buffer` holds `length` bytes as RegEnumValueA returned them: string data need not end with a
 // NUL there, and binary data may hold anything. Cuts the text at its first NUL, and in any case
 // after at most `capacity` - 1 bytes, writes the terminating NUL and returns the text's length.
 // A `capacity` of 0 leaves the buffer untouched and gives 0.
-std::size_t CutRegistryText(char* buffer, std::size_t capacity, std::size_t length);
+size_t CutRegistryText(char* buffer, size_t capacity, size_t length);
 
 #endif

@@ -1,5 +1,7 @@
 #include "dialogs/SettingChoices.h"
 
+#include "LibraryTexts.h"
+
 // The texts of one list share one length, so that selecting an item by its text's beginning
 // (CB_SELECTSTRING) can only ever find the item itself.
 const SettingChoice baudRateChoices[16] = {
@@ -20,27 +22,27 @@ const SettingChoice stopBitsChoices[4] = {
     {0, nullptr},
 };
 
-// Eight bytes each in code page 932. The order is not the order of the values.
+// The order is not the order of the values.
 const SettingChoice parityChoices[6] = {
-    {0, "なし    "},  // NOPARITY
-    {2, "偶数    "},  // EVENPARITY
-    {1, "奇数    "},  // ODDPARITY
-    {3, "マーク  "},  // MARKPARITY
-    {4, "スペース"},  // SPACEPARITY
+    {0, texts::kParityNone},  // NOPARITY
+    {2, texts::kParityEven},  // EVENPARITY
+    {1, texts::kParityOdd},   // ODDPARITY
+    {3, texts::kParityMark},  // MARKPARITY
+    {4, texts::kParitySpace}, // SPACEPARITY
     {0, nullptr},
 };
 
-std::size_t ChoiceCount(const SettingChoice* table)
+size_t ChoiceCount(const SettingChoice* table)
 {
-    std::size_t count = 0;
+    size_t count = 0;
     while (table[count].text)
         ++count;
     return count;
 }
 
-std::size_t ChoiceIndex(const SettingChoice* table, std::uint32_t value)
+size_t ChoiceIndex(const SettingChoice* table, unsigned long value)
 {
-    for (std::size_t i = 0; table[i].text; ++i) {
+    for (size_t i = 0; table[i].text; ++i) {
         if (table[i].value == value)
             return i;
     }

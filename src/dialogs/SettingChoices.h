@@ -4,11 +4,10 @@
 #ifndef MOKACOMM_SETTING_CHOICES_H
 #define MOKACOMM_SETTING_CHOICES_H
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
 
 struct SettingChoice {
-    std::uint32_t value;
+    unsigned long value;
     const char* text;
 };
 
@@ -18,9 +17,9 @@ extern const SettingChoice stopBitsChoices[4];  // StopBits, list 6002
 extern const SettingChoice parityChoices[6];    // Parity, list 6003
 
 // The number of entries before the terminating one.
-std::size_t ChoiceCount(const SettingChoice* table);
+size_t ChoiceCount(const SettingChoice* table);
 
 // The index of the first entry whose value is `value`; 0, the first entry, when none is.
-std::size_t ChoiceIndex(const SettingChoice* table, std::uint32_t value);
+size_t ChoiceIndex(const SettingChoice* table, unsigned long value);
 
 #endif

@@ -1,9 +1,7 @@
 #include "engine/CommEventThread.h"
 
-#include <algorithm>
-#include <new>
-
 #include "engine/CommPortEngine.h"
+#include "module/Runtime.h"
 
 namespace {
 
@@ -21,8 +19,9 @@ thread_local EventThreadRun* currentRun = nullptr;
 // it is repeated: retry ever more slowly, up to once a second, instead of spinning.
 DWORD RetryDelay(unsigned failures)
 {
-    const unsigned doublings = std::min(failures - 1, 7u);
-    return std::min(kFirstRetryDelay << doublings, kLongestRetryDelay);
+    const unsigned doublings = failures - 1 < 7 ? failures - 1 : 7;
+    const DWORD delay = kFirstRetryDelay << doublings;
+    return delay < kLongestRetryDelay ? delay : kLongestRetryDelay;
 }
 
 } // namespace
@@ -49,17 +48,18 @@ EventThreadRun* EventThreadRun::Create(CommPortEngine& engine, HANDLE port,
     KernelHandle waitEvent(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
     if (!waitEvent)
         return nullptr;
-    auto* run = new (std::nothrow)
-        EventThreadRun(engine, port, calls, std::move(stopEvent), std::move(waitEvent));
+    auto* run = new (std::nothrow) EventThreadRun(engine, port, calls, stopEvent, waitEvent);
     if (!run)
         ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return run;
 }
 
+// Takes the events over from Create, which keeps them when the run cannot be made.
 EventThreadRun::EventThreadRun(CommPortEngine& engine, HANDLE port, const PlatformCalls& calls,
-                               KernelHandle stopEvent, KernelHandle waitEvent)
-    : engine(engine), port(port), calls(calls), stopEvent(std::move(stopEvent)),
-      waitEvent(std::move(waitEvent))
+                               KernelHandle& stopEvent, KernelHandle& waitEvent)
+    : engine(engine), port(port), calls(calls),
+      stopEvent(stopEvent.Release(), calls.CloseHandle),
+      waitEvent(waitEvent.Release(), calls.CloseHandle)
 {
     waitOverlapped.hEvent = this->waitEvent.Get();
 }
@@ -73,13 +73,13 @@ void EventThreadRun::Release()
 {
     // A wait that could not be cancelled may still write into waitOverlapped and eventMask, so
     // such a run is kept.
-    if (--references == 0 && !waitPending)
+    if (references.Drop() && !waitPending)
         delete this;
 }
 
 void EventThreadRun::RequestStop()
 {
-    running = false;
+    running.Store(false);
     calls.SetEvent(stopEvent.Get());
 }
 
@@ -103,17 +103,17 @@ void EventThreadRun::AnnounceStart()
 void EventThreadRun::Loop()
 {
     unsigned failures = 0;
-    while (running) {
+    while (running.Load()) {
         switch (WaitForEvents()) {
         case Wait::Events:
             failures = 0;
             // Wine reports EV_RXCHAR again at once for as long as unread bytes wait, which would
             // spin this thread and its hooks: a report of nothing new waits a little first.
-            if (running && !Dispatch(eventMask) && running)
+            if (running.Load() && !Dispatch(eventMask) && running.Load())
                 Pause(kRepeatPause);
             break;
         case Wait::Nothing:
-            if (running)
+            if (running.Load())
                 Pause(RetryDelay(++failures));
             break;
         case Wait::Stuck:
@@ -160,7 +160,7 @@ bool EventThreadRun::EndPendingWait()
     // Wine accepts the cancellation yet leaves a wait for comm events pending, and a wait issued
     // just after Close emptied the mask stays pending too: only a change of the mask ends it.
     // That is for a port that is being closed only.
-    if (!running) {
+    if (!running.Load()) {
         calls.SetCommMask(port, 0);
         if (WaitEnded(kCancelLimit))
             return true;
@@ -196,7 +196,7 @@ bool EventThreadRun::Dispatch(DWORD mask)
     // After each hook: a hook may have closed the port, and this thread then ends at once.
     if (mask & EV_ERR) {
         engine.EventError(engine.comStat, engine.errorFlags);
-        if (!running)
+        if (!running.Load())
             return news;
     }
     if (mask & kLineEvents) {
@@ -204,12 +204,12 @@ bool EventThreadRun::Dispatch(DWORD mask)
         if (!calls.GetCommModemStatus(port, &modemStatus))
             modemStatus = 0;
         engine.EventLine(modemStatus);
-        if (!running)
+        if (!running.Load())
             return news;
     }
     if (mask & EV_RXCHAR) {
         engine.EventRx(queued);
-        if (!running)
+        if (!running.Load())
             return news;
     }
     if (mask & EV_TXEMPTY) {

@@ -3,10 +3,9 @@
 #ifndef MOKACOMM_COMM_EVENT_THREAD_H
 #define MOKACOMM_COMM_EVENT_THREAD_H
 
-#include <atomic>
-
 #include "engine/Win32.h"
 
+#include "engine/Atomic.h"
 #include "engine/Handles.h"
 #include "engine/PlatformCalls.h"
 
@@ -31,13 +30,13 @@ public:
 
     CommPortEngine& engine;
     // True until the thread is asked to end; it is never set again.
-    std::atomic<bool> running{true};
+    Atomic<bool> running{true};
 
 private:
     friend DWORD WINAPI CommEventThread(void* run);
 
     EventThreadRun(CommPortEngine& engine, HANDLE port, const PlatformCalls& calls,
-                   KernelHandle stopEvent, KernelHandle waitEvent);
+                   KernelHandle& stopEvent, KernelHandle& waitEvent);
     ~EventThreadRun() = default;
 
     enum class Wait { Events, Nothing, Stuck };
@@ -61,7 +60,7 @@ private:
     bool announced = false;   // the start event was set
     DWORD lastQueued = 0;     // bytes waiting at the last wake-up
     unsigned long lastReceived = 0; // the engine's bytesReceived then
-    std::atomic<long> references{2};
+    RefCount references{2};
 };
 
 #endif

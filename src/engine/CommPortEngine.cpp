@@ -1,10 +1,8 @@
 #include "engine/CommPortEngine.h"
 
-#include <system_error>
-
 #include "engine/CommEventThread.h"
+#include "engine/ConstructionFailure.h"
 #include "engine/SettingsMerge.h"
-#include "interface/PortNames.h"
 
 namespace {
 
@@ -16,6 +14,8 @@ constexpr DWORD kEventMask = EV_RXCHAR | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD 
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kStartWait = 2000;
 constexpr DWORD kThreadWait = 10000;
+// Every port is reached through it: without it only COM1 to COM9 resolve.
+constexpr char kDevicePrefix[] = "\\\\.\\";
 
 constexpr COMMTIMEOUTS kDefaultTimeouts = {
     MAXDWORD, // ReadIntervalTimeout
@@ -70,16 +70,23 @@ CommPortEngine::OperationLock::~OperationLock()
 
 CommPortEngine::CommPortEngine(unsigned long outQueueSize, unsigned long inQueueSize,
                                const PlatformCalls& calls)
-    : startEvent(calls.CreateEventA(nullptr, FALSE, FALSE, nullptr), calls.CloseHandle),
-      calls(calls), references(1)
+    : calls(calls), references(1)
 {
-    if (!startEvent)
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
-                                "Mokacomm: CreateEventA");
+    startEvent = CreateEngineEvent(FALSE);
+    readEvent = CreateEngineEvent(TRUE);
+    writeEvent = CreateEngineEvent(TRUE);
     OperationLock lock(*this);
     this->outQueueSize = outQueueSize;
     this->inQueueSize = inQueueSize;
     ResetState();
+}
+
+KernelHandle CommPortEngine::CreateEngineEvent(BOOL manualReset)
+{
+    KernelHandle event(calls.CreateEventA(nullptr, manualReset, FALSE, nullptr), calls.CloseHandle);
+    if (!event)
+        ThrowConstructionFailure("CreateEventA", ::GetLastError());
+    return event;
 }
 
 CommPortEngine::~CommPortEngine() = default;
@@ -91,28 +98,26 @@ void CommPortEngine::ResetState()
     writeOverlapped = OVERLAPPED{};
     timeouts = kDefaultTimeouts;
     dcb = DefaultLineSettings();
-    portHandle = nullptr;
+    portHandle.Store(nullptr);
     threadHandle = nullptr;
     threadId = 0;
-    currentPort = CCommLib::PORT_NONE;
-    lastError = 0;
+    currentPort.Store(CCommLib::PORT_NONE);
+    lastError.Store(0);
     errorFlags = 0;
-    portName.clear();
+    portName[0] = '\0';
     eventThread = nullptr;
-    readEvent = KernelHandle(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
-    writeEvent = KernelHandle(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
     readOverlapped.hEvent = readEvent.Get();
     writeOverlapped.hEvent = writeEvent.Get();
 }
 
 void CommPortEngine::Retain()
 {
-    ++references;
+    references.Add();
 }
 
 void CommPortEngine::Release()
 {
-    if (--references == 0)
+    if (references.Drop())
         delete this;
 }
 
@@ -131,27 +136,29 @@ ERR CommPortEngine::Open(PORT port)
     OperationLock lock(*this);
     const ERR result = OpenByName(PortName(number));
     if (result == CCommLib::ERR_OK)
-        currentPort = port;
+        currentPort.Store(port);
     return result;
 }
 
 ERR CommPortEngine::OpenByName(const char* name)
 {
     OperationLock lock(*this);
-    if (!lock || portHandle)
+    if (!lock || portHandle.Load())
         return CCommLib::ERR_ALREADY;
-    currentPort = CCommLib::PORT_NONE;
-    portName.clear();
+    currentPort.Store(CCommLib::PORT_NONE);
+    portName[0] = '\0';
 
-    // The \\.\ prefix reaches every port: without it only COM1 to COM9 resolve.
-    const std::string path = std::string("\\\\.\\") + name;
-    FileHandle port(calls.CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    char path[sizeof kDevicePrefix + kPortNameSize - 1];
+    lstrcpynA(path, kDevicePrefix, sizeof path);
+    lstrcpynA(path + sizeof kDevicePrefix - 1, name, kPortNameSize);
+    FileHandle port(calls.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL,
                                       nullptr),
                     calls.CloseHandle);
-    lastError = ::GetLastError();
+    const DWORD openError = ::GetLastError();
+    lastError.Store(openError);
     if (!port)
-        return lastError == ERROR_ALREADY_EXISTS ? CCommLib::ERR_EXISTS : CCommLib::ERR_OPEN_FAILED;
+        return openError == ERROR_ALREADY_EXISTS ? CCommLib::ERR_EXISTS : CCommLib::ERR_OPEN_FAILED;
 
     const HANDLE h = port.Get();
     if (!calls.SetCommMask(h, kEventMask))
@@ -170,17 +177,17 @@ ERR CommPortEngine::OpenByName(const char* name)
     if (!calls.SetCommState(h, &current))
         return OpenFailed(CCommLib::ERR_SET_STATE);
     dcb = current;
-    return StartEventThread(std::move(port), name);
+    return StartEventThread(port, name);
 }
 
 // Records the error of the step that just failed; the caller's handle owner then closes the port.
 ERR CommPortEngine::OpenFailed(ERR code)
 {
-    lastError = ::GetLastError();
+    lastError.Store(::GetLastError());
     return code;
 }
 
-ERR CommPortEngine::StartEventThread(FileHandle port, const char* name)
+ERR CommPortEngine::StartEventThread(FileHandle& port, const char* name)
 {
     EventThreadRun* run = EventThreadRun::Create(*this, port.Get(), calls);
     if (!run)
@@ -191,7 +198,7 @@ ERR CommPortEngine::StartEventThread(FileHandle port, const char* name)
     DWORD id = 0;
     const HANDLE thread = calls.CreateThread(nullptr, 0, CommEventThread, run, 0, &id);
     if (!thread) {
-        lastError = ::GetLastError();
+        lastError.Store(::GetLastError());
         run->Release();
         run->Release();
         Release();
@@ -199,17 +206,17 @@ ERR CommPortEngine::StartEventThread(FileHandle port, const char* name)
     }
 
     errorFlags = 0;
-    portHandle = port.Release();
+    portHandle.Store(port.Release());
     threadHandle = thread;
     threadId = id;
     eventThread = run;
-    portName = name;
+    lstrcpynA(portName, name, sizeof portName);
 
     if (!calls.SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST)) {
-        lastError = ::GetLastError();
+        lastError.Store(::GetLastError());
         StopEventThread();
-        FileHandle(portHandle.exchange(nullptr), calls.CloseHandle);
-        portName.clear();
+        FileHandle(portHandle.Exchange(nullptr), calls.CloseHandle);
+        portName[0] = '\0';
         return CCommLib::ERR_THREAD;
     }
     calls.WaitForSingleObject(startEvent.Get(), kStartWait);
@@ -224,16 +231,16 @@ ERR CommPortEngine::Close()
 ERR CommPortEngine::ClosePort()
 {
     OperationLock lock(*this);
-    if (!lock || !portHandle)
+    if (!lock || !portHandle.Load())
         return CCommLib::ERR_ALREADY;
     ERR result = StopEventThread();
-    if (!calls.CloseHandle(portHandle)) {
-        lastError = ::GetLastError();
+    if (!calls.CloseHandle(portHandle.Load())) {
+        lastError.Store(::GetLastError());
         result = CCommLib::ERR_SYSTEM;
     }
-    portHandle = nullptr;
-    currentPort = CCommLib::PORT_NONE;
-    portName.clear();
+    portHandle.Store(nullptr);
+    currentPort.Store(CCommLib::PORT_NONE);
+    portName[0] = '\0';
     return result;
 }
 
@@ -242,7 +249,7 @@ ERR CommPortEngine::StopEventThread()
 {
     eventThread->RequestStop();
     portLock.Interrupt();
-    calls.SetCommMask(portHandle, 0);
+    calls.SetCommMask(portHandle.Load(), 0);
 
     ERR result = CCommLib::ERR_OK;
     if (threadId == ::GetCurrentThreadId()) {
@@ -274,22 +281,22 @@ ERR CommPortEngine::StopEventThread()
 
 CCommLib::PORT CommPortEngine::GetPort()
 {
-    return currentPort;
+    return currentPort.Load();
 }
 
 HANDLE CommPortEngine::GetHandle()
 {
-    return portHandle;
+    return portHandle.Load();
 }
 
 unsigned long CommPortEngine::GetLastError()
 {
-    return lastError;
+    return lastError.Load();
 }
 
 const char* CommPortEngine::GetPortName()
 {
-    return portName.empty() ? nullptr : portName.c_str();
+    return portName[0] != '\0' ? portName : nullptr;
 }
 
 const PlatformCalls& CommPortEngine::Calls()

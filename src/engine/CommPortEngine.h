@@ -3,15 +3,14 @@
 #ifndef MOKACOMM_COMM_PORT_ENGINE_H
 #define MOKACOMM_COMM_PORT_ENGINE_H
 
-#include <atomic>
-#include <string>
-
 #include "engine/Win32.h"
 
 #include "Mokacomm.h"
+#include "engine/Atomic.h"
 #include "engine/Handles.h"
 #include "engine/PlatformCalls.h"
 #include "engine/PortLock.h"
+#include "interface/PortNames.h"
 
 class EventThreadRun;
 
@@ -20,7 +19,7 @@ public:
     using PORT = CCommLib::PORT;
     using ERR = CCommLib::ERR;
 
-    // Throws std::system_error when the start event cannot be created.
+    // Throws std::runtime_error when the platform refuses the engine's events.
     CommPortEngine(unsigned long outQueueSize, unsigned long inQueueSize,
                    const PlatformCalls& calls = RealPlatformCalls());
     CommPortEngine(const CommPortEngine&) = delete;
@@ -36,7 +35,6 @@ public:
     void Dispose();
 
     ERR Open(PORT port);
-    ERR OpenByName(const char* name);
     ERR Close();
 
     bool Receive(char* buffer, unsigned long length, unsigned long* received);
@@ -85,9 +83,11 @@ private:
         bool held;
     };
 
+    KernelHandle CreateEngineEvent(BOOL manualReset);
     void ResetState();
+    ERR OpenByName(const char* name);
     ERR OpenFailed(ERR code);
-    ERR StartEventThread(FileHandle port, const char* name);
+    ERR StartEventThread(FileHandle& port, const char* name);
     ERR StopEventThread();
     bool Read(char* buffer, unsigned long length, unsigned long* received);
     bool ReadPending(unsigned long* received);
@@ -102,21 +102,21 @@ private:
     OVERLAPPED writeOverlapped;       // Send's; used under portLock
     COMMTIMEOUTS timeouts;
     DCB dcb;                          // written under portLock; GetDCB reads it without
-    std::atomic<HANDLE> portHandle;   // written under portLock; accessors read it without
+    Atomic<HANDLE> portHandle;        // written under portLock; accessors read it without
     HANDLE threadHandle;              // under portLock
     DWORD threadId;                   // under portLock
-    std::atomic<PORT> currentPort;    // written under portLock; accessors read it without
+    Atomic<PORT> currentPort;         // written under portLock; accessors read it without
     DWORD inQueueSize;
     DWORD outQueueSize;
-    std::atomic<DWORD> lastError;     // written under portLock; GetLastError reads it without
+    Atomic<DWORD> lastError;          // written under portLock; GetLastError reads it without
     DWORD errorFlags;                 // written by the event thread under portLock
     unsigned long bytesReceived = 0;  // under portLock: all that Receive has read
-    std::string portName;             // under portLock; empty while no port is open
+    char portName[kPortNameSize];     // under portLock; empty while no port is open
     EventThreadRun* eventThread;      // under portLock: the open port's thread run
     KernelHandle readEvent;           // readOverlapped.hEvent
     KernelHandle writeEvent;          // writeOverlapped.hEvent
-    const PlatformCalls& calls;
-    std::atomic<long> references;
+    const PlatformCalls calls;        // the engine's own copy
+    RefCount references;
 };
 
 #endif

@@ -1,5 +1,5 @@
 // Receiving, sending, the stored settings and the modem lines. None of these allocates memory.
-#include <cstring>
+#include <string.h>
 
 #include "engine/CommPortEngine.h"
 
@@ -20,7 +20,7 @@ bool CommPortEngine::Receive(char* buffer, unsigned long length, unsigned long* 
 
 bool CommPortEngine::Read(char* buffer, unsigned long length, unsigned long* received)
 {
-    const HANDLE port = portHandle;
+    const HANDLE port = portHandle.Load();
     if (calls.ReadFile(port, buffer, length, received, &readOverlapped))
         return true;
     if (::GetLastError() != ERROR_IO_PENDING) {
@@ -33,7 +33,7 @@ bool CommPortEngine::Read(char* buffer, unsigned long length, unsigned long* rec
 
 bool CommPortEngine::ReadPending(unsigned long* received)
 {
-    const HANDLE port = portHandle;
+    const HANDLE port = portHandle.Load();
     while (!calls.GetOverlappedResult(port, &readOverlapped, received, TRUE)) {
         if (::GetLastError() != ERROR_IO_INCOMPLETE) {
             ClearPortErrors(port);
@@ -46,21 +46,21 @@ bool CommPortEngine::ReadPending(unsigned long* received)
 
 ERR CommPortEngine::Send(const char* text)
 {
-    if (!portHandle)
+    if (!portHandle.Load())
         return CCommLib::ERR_NOT_OPEN;
     unsigned long written = 0;
-    return Send(text, static_cast<unsigned long>(std::strlen(text)), &written);
+    return Send(text, static_cast<unsigned long>(strlen(text)), &written);
 }
 
 ERR CommPortEngine::Send(const void* data, unsigned long length, unsigned long* written)
 {
-    if (!portHandle)
+    if (!portHandle.Load())
         return CCommLib::ERR_NOT_OPEN;
     OperationLock lock(*this);
     // A Close may have come between the test above and the lock.
-    if (!lock || !portHandle)
+    if (!lock || !portHandle.Load())
         return CCommLib::ERR_NOT_OPEN;
-    const HANDLE port = portHandle;
+    const HANDLE port = portHandle.Load();
     if (!calls.WriteFile(port, data, length, written, &writeOverlapped)) {
         if (::GetLastError() != ERROR_IO_PENDING) {
             *written = 0;
@@ -76,7 +76,7 @@ ERR CommPortEngine::Send(const void* data, unsigned long length, unsigned long* 
 
 ERR CommPortEngine::WritePending(unsigned long* written)
 {
-    const HANDLE port = portHandle;
+    const HANDLE port = portHandle.Load();
     DWORD transferred = 0;
     while (!calls.GetOverlappedResult(port, &writeOverlapped, &transferred, TRUE)) {
         if (::GetLastError() != ERROR_IO_INCOMPLETE) {
@@ -95,9 +95,9 @@ ERR CommPortEngine::SetDCB(const DCB& settings)
     // Stored even when the lock was given up: the Close that holds it is waiting for this very
     // thread and touches no settings.
     dcb = settings;
-    if (!lock || !portHandle)
+    if (!lock || !portHandle.Load())
         return CCommLib::ERR_NOT_OPEN;
-    return calls.SetCommState(portHandle, &dcb) ? CCommLib::ERR_OK : CCommLib::ERR_IO;
+    return calls.SetCommState(portHandle.Load(), &dcb) ? CCommLib::ERR_OK : CCommLib::ERR_IO;
 }
 
 const DCB& CommPortEngine::GetDCB()
@@ -109,7 +109,7 @@ unsigned long CommPortEngine::GetLineStat()
 {
     OperationLock lock(*this);
     DWORD status = 0;
-    if (!lock || !calls.GetCommModemStatus(portHandle, &status))
+    if (!lock || !calls.GetCommModemStatus(portHandle.Load(), &status))
         return 0;
     return status;
 }
@@ -117,13 +117,13 @@ unsigned long CommPortEngine::GetLineStat()
 ERR CommPortEngine::SetLineStat(unsigned long function)
 {
     OperationLock lock(*this);
-    if (!lock || !portHandle)
+    if (!lock || !portHandle.Load())
         return CCommLib::ERR_NOT_OPEN;
     // Wine refuses unknown codes without setting an error: report 0 then, not a stale code.
     ::SetLastError(ERROR_SUCCESS);
-    if (calls.EscapeCommFunction(portHandle, function))
+    if (calls.EscapeCommFunction(portHandle.Load(), function))
         return CCommLib::ERR_OK;
-    lastError = ::GetLastError();
+    lastError.Store(::GetLastError());
     return CCommLib::ERR_SYSTEM;
 }
 

@@ -1,8 +1,8 @@
 #include "engine/PlatformCalls.h"
 
-const PlatformCalls& RealPlatformCalls()
+PlatformCalls RealPlatformCalls()
 {
-    static const PlatformCalls calls = {
+    return {
         ::CreateFileA,
         ::CloseHandle,
         ::SetCommMask,
@@ -30,5 +30,4 @@ const PlatformCalls& RealPlatformCalls()
         ::GetCommConfig,
         ::CommConfigDialogA,
     };
-    return calls;
 }

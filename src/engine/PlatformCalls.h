@@ -34,7 +34,9 @@ struct PlatformCalls {
     decltype(&::CommConfigDialogA) CommConfigDialogA;
 };
 
-// The table bound to kernel32.
-const PlatformCalls& RealPlatformCalls();
+// The table bound to kernel32, read from the module's import table at each call: an engine takes
+// its copy when it is made, so that an import rebound after the library was loaded (by an API
+// monitor, or a test) reaches every engine made afterwards.
+PlatformCalls RealPlatformCalls();
 
 #endif

@@ -5,17 +5,17 @@ void PortLock::Lock()
     Acquire(nullptr);
 }
 
-bool PortLock::LockWhile(const std::atomic<bool>& wanted)
+bool PortLock::LockWhile(const Atomic<bool>& wanted)
 {
     return Acquire(&wanted);
 }
 
-bool PortLock::Acquire(const std::atomic<bool>* wanted)
+bool PortLock::Acquire(const Atomic<bool>* wanted)
 {
     const DWORD self = ::GetCurrentThreadId();
     AcquireSRWLockExclusive(&state);
     while (owner != 0 && owner != self) {
-        if (wanted && !wanted->load()) {
+        if (wanted && !wanted->Load()) {
             ReleaseSRWLockExclusive(&state);
             return false;
         }

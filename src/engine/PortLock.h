@@ -10,9 +10,9 @@
 #ifndef MOKACOMM_PORT_LOCK_H
 #define MOKACOMM_PORT_LOCK_H
 
-#include <atomic>
-
 #include "engine/Win32.h"
+
+#include "engine/Atomic.h"
 
 class PortLock {
 public:
@@ -21,13 +21,13 @@ public:
     PortLock& operator=(const PortLock&) = delete;
 
     void Lock();
-    bool LockWhile(const std::atomic<bool>& wanted);
+    bool LockWhile(const Atomic<bool>& wanted);
     void Unlock();
     // Wakes every waiter so that LockWhile callers look at their flags again.
     void Interrupt();
 
 private:
-    bool Acquire(const std::atomic<bool>* wanted);
+    bool Acquire(const Atomic<bool>* wanted);
 
     SRWLOCK state = SRWLOCK_INIT;
     CONDITION_VARIABLE released = CONDITION_VARIABLE_INIT;

@@ -15,7 +15,7 @@ BoundCommPortEngine::BoundCommPortEngine(CCommLib& owner, unsigned long outQueue
 
 void BoundCommPortEngine::Share()
 {
-    ++objects;
+    objects.Add();
 }
 
 void BoundCommPortEngine::Unshare(CCommLib& object)
@@ -25,7 +25,7 @@ void BoundCommPortEngine::Unshare(CCommLib& object)
     ReleaseSRWLockShared(&hookState);
     if (created)
         Unbind();
-    if (--objects == 0)
+    if (objects.Drop())
         Dispose();
 }
 

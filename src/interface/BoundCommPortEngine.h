@@ -3,8 +3,7 @@
 #ifndef MOKACOMM_BOUND_COMM_PORT_ENGINE_H
 #define MOKACOMM_BOUND_COMM_PORT_ENGINE_H
 
-#include <atomic>
-
+#include "engine/Atomic.h"
 #include "engine/CommPortEngine.h"
 
 class BoundCommPortEngine final : public CommPortEngine {
@@ -35,7 +34,7 @@ private:
     DWORD hookThread = 0;
     SRWLOCK hookState = SRWLOCK_INIT;
     CONDITION_VARIABLE hooksDone = CONDITION_VARIABLE_INIT;
-    std::atomic<long> objects{1};
+    RefCount objects{1};
 };
 
 #endif

@@ -1,12 +1,14 @@
 #include "interface/PortNames.h"
 
-#include <cstddef>
+#include <stddef.h>
+
+#include "LibraryTexts.h"
 
 const char* const portStrTable[kPortCount + 1] = {
     "COM1",  "COM2",  "COM3",  "COM4",  "COM5",  "COM6",  "COM7",  "COM8",  "COM9",
     "COM10", "COM11", "COM12", "COM13", "COM14", "COM15", "COM16", "COM17", "COM18",
     "COM19", "COM20", "COM21", "COM22", "COM23", "COM24", "COM25", "COM26", "COM27",
-    "COM28", "COM29", "COM30", "COM31", "COM32", "切断",
+    "COM28", "COM29", "COM30", "COM31", "COM32", texts::kDisconnected,
 };
 
 const char* PortName(int port)
@@ -27,7 +29,7 @@ char AsciiUpper(char c)
 int ParsePortStr(const char* text)
 {
     static const char prefix[] = "COM";
-    std::size_t i = 0;
+    size_t i = 0;
     for (; i < 3; ++i) {
         if (AsciiUpper(text[i]) != prefix[i])
             return kPortNone;

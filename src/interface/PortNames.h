@@ -5,6 +5,8 @@
 
 constexpr int kPortCount = 32;
 constexpr int kPortNone = kPortCount;
+// The longest name, "COM32", and its NUL.
+constexpr int kPortNameSize = 6;
 
 extern const char* const portStrTable[kPortCount + 1];
 

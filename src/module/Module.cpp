@@ -11,21 +11,9 @@ HMODULE LibraryModule()
     return module;
 }
 
-std::string LibraryPath()
+bool LibraryPath(char* path, DWORD capacity)
 {
-    // GetModuleFileNameA cuts a path that does not fit and then returns the full buffer size, so
-    // the buffer grows until the answer is shorter than it (paths end at 32767 characters).
-    const HMODULE module = LibraryModule();
-    std::string path(MAX_PATH, '\0');
-    while (path.size() <= 32768) {
-        const DWORD length = GetModuleFileNameA(module, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return std::string();
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-    return std::string();
+    // A path that does not fit is cut, and the length given is then the buffer's whole size.
+    const DWORD length = GetModuleFileNameA(LibraryModule(), path, capacity);
+    return length != 0 && length < capacity;
 }

@@ -3,13 +3,12 @@
 #ifndef MOKACOMM_MODULE_H
 #define MOKACOMM_MODULE_H
 
-#include <string>
-
 #include "engine/Win32.h"
 
 HMODULE LibraryModule();
 
-// The full path of LibraryModule(); empty when the platform cannot tell it.
-std::string LibraryPath();
+// The full path of LibraryModule() in `path`, which has room for `capacity` bytes; false when the
+// platform cannot tell it or it does not fit.
+bool LibraryPath(char* path, DWORD capacity);
 
 #endif

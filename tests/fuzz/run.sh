@@ -18,7 +18,7 @@ cxx=$(command -v clang++-14 || command -v clang++) || {
     exit 1
 }
 flags="-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-       -fno-omit-frame-pointer -Wall -Wextra -I$root/src -I$here"
+       -fno-omit-frame-pointer -Wall -Wextra -I$root/src -I$out/generated -I$here"
 
 fuzzers="port_names registry_text settings_merge"
 sources() {
@@ -29,7 +29,8 @@ sources() {
     esac
 }
 
-mkdir -p "$out"
+mkdir -p "$out/generated"
+python3 "$root/cmake/cp932_texts.py" "$root/res/LibraryTexts.utf8" "$out/generated/LibraryTexts.h"
 for name in $fuzzers; do
     # shellcheck disable=SC2046,SC2086
     "$cxx" $flags -o "$out/$name" $(sources "$name")

@@ -42,9 +42,9 @@ TEST_P(ComboItemTextTest, GivesTheWholeItem)
 {
     Add("first");
     Add(GetParam().added);
-    std::string text = "stale";
+    HeapText text;
     ASSERT_TRUE(ComboItemText(combo, 1, text));
-    EXPECT_EQ(text, GetParam().read);
+    EXPECT_EQ(std::string(text.Get()), GetParam().read);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,10 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ComboTextTest, NoItemGivesFalseAndLeavesTheText)
 {
     Add("COM1");
-    std::string text = "unchanged";
+    HeapText text(sizeof "unchanged");
+    lstrcpyA(text.Get(), "unchanged");
+    const char* const before = text.Get();
     EXPECT_FALSE(ComboItemText(combo, CB_ERR, text));
     EXPECT_FALSE(ComboItemText(combo, 1, text));
-    EXPECT_EQ(text, "unchanged");
+    EXPECT_EQ(text.Get(), before);
+    EXPECT_STREQ(text.Get(), "unchanged");
 }
 
 } // namespace

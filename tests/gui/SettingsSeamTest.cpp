@@ -48,7 +48,7 @@ std::string ProgramStem()
 {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, sizeof path);
-    return FileStem(path);
+    return std::string(FileStem(path));
 }
 
 class SettingsSeamTest : public ::testing::Test {
@@ -71,7 +71,7 @@ protected:
     }
 
     NullModemPair pair;
-    PlatformCalls calls = RealPlatformCalls(); // outlives the engine, which keeps a reference
+    PlatformCalls calls = RealPlatformCalls(); // set before Open(): the engine takes a copy
     EnginePtr<> engine;
     DCB before{};
     unsigned long lastErrorBefore = 0;

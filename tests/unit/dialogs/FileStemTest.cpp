@@ -18,7 +18,8 @@ class FileStemTest : public ::testing::TestWithParam<StemCase> {};
 TEST_P(FileStemTest, DropsFoldersAndExtension)
 {
     ASSERT_EQ(GetACP(), 932u) << "the cases with double-byte characters need code page 932";
-    EXPECT_EQ(FileStem(GetParam().path), GetParam().stem);
+    std::string path = GetParam().path;
+    EXPECT_STREQ(FileStem(&path[0]), GetParam().stem);
 }
 
 INSTANTIATE_TEST_SUITE_P(
