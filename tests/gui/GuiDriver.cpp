@@ -9,6 +9,7 @@ namespace {
 
 struct Search {
     const std::function<bool(HWND)>* match;
+    DWORD process;
     HWND found;
 };
 
@@ -17,7 +18,7 @@ BOOL CALLBACK Visit(HWND window, LPARAM parameter)
     auto* search = reinterpret_cast<Search*>(parameter);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || !(*search->match)(window))
+    if (process != search->process || !IsWindowVisible(window) || !(*search->match)(window))
         return TRUE;
     search->found = window;
     return FALSE;
@@ -44,9 +45,9 @@ BOOL CALLBACK CancelWindow(HWND window, LPARAM)
 
 } // namespace
 
-HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs)
+HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs, DWORD process)
 {
-    Search search{&match, nullptr};
+    Search search{&match, process, nullptr};
     Poll(
         [&] {
             EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
@@ -56,11 +57,11 @@ HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs)
     return search.found;
 }
 
-HWND WaitForDialog(const std::string& caption, DWORD timeoutMs)
+HWND WaitForDialog(const std::string& caption, DWORD timeoutMs, DWORD process)
 {
     return WaitForWindow(
         [&](HWND window) { return ClassName(window) == kDialogClass && WindowText(window) == caption; },
-        timeoutMs);
+        timeoutMs, process);
 }
 
 bool WaitUntilGone(HWND window, DWORD timeoutMs)

@@ -16,11 +16,13 @@ namespace gui {
 constexpr DWORD kWaitMs = 10000;
 constexpr char kDialogClass[] = "#32770";
 
-// A visible top-level window of this process that `match` accepts; null when none came within
-// `timeoutMs`. Visible means that the dialog manager has finished WM_INITDIALOG.
-HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs = kWaitMs);
+// A visible top-level window of `process` (this one unless told) that `match` accepts; null when
+// none came within `timeoutMs`. Visible means that the dialog manager has finished WM_INITDIALOG.
+HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs = kWaitMs,
+                   DWORD process = GetCurrentProcessId());
 // The same for a dialog-class window with this caption (a dialog or a message box).
-HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = kWaitMs);
+HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = kWaitMs,
+                   DWORD process = GetCurrentProcessId());
 bool WaitUntilGone(HWND window, DWORD timeoutMs = kWaitMs);
 
 std::string WindowText(HWND window);
