@@ -1,0 +1,7 @@
+# 32-bit Windows with the Microsoft C++ ABI (clang-cl and lld-link from LLVM 14).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(MOKACOMM_MSVC_TRIPLE i686-pc-windows-msvc)
+set(MOKACOMM_MINGW_TRIPLET i686-w64-mingw32)
+set(MOKACOMM_DLLTOOL_MACHINE i386)
+include(${CMAKE_CURRENT_LIST_DIR}/msvc-common.cmake)
