@@ -1,0 +1,12 @@
+// The start and the end of a module of the Microsoft-ABI build, for its entry point
+// (module/MsvcDllEntry.cpp, module/MsvcExeEntry.cpp).
+#ifndef MOKACOMM_MSVC_RUNTIME_H
+#define MOKACOMM_MSVC_RUNTIME_H
+
+// Makes the stack cookie, then constructs the module's static objects.
+void MsvcRuntimeStart();
+
+// Destroys the module's static objects, the last made first.
+void MsvcRuntimeStop();
+
+#endif
