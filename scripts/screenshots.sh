@@ -1,22 +1,26 @@
 #!/bin/sh
 # Takes PNG screenshots of the port selection dialog, the settings dialog and one message box
-# under Xvfb: docs/port-select.png, docs/settings.png, docs/message.png.
+# under Xvfb: docs/port-select.png, docs/settings.png, docs/message.png; and of the example window
+# host talking to the far end of a virtual null-modem: docs/window-host.png.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/i686, built beforehand)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/i686}
-host="$build/bin/dialog_screenshots.exe"
-[ -f "$host" ] || { echo "no $host: build the tree first" >&2; exit 1; }
+for program in dialog_screenshots window_host_screenshot window_host; do
+    [ -f "$build/bin/$program.exe" ] || { echo "no $build/bin/$program.exe: build the tree first" >&2; exit 1; }
+done
 command -v import >/dev/null || { echo "import (imagemagick) is missing" >&2; exit 1; }
 
 . "$root/scripts/lib/wine-env.sh"
 scratch=$(mktemp -d /tmp/mokacomm-screenshots.XXXXXX)
 mokacomm_env "$scratch"
-trap 'mokacomm_env_stop; rm -rf "$scratch"' EXIT INT TERM
+export MOKACOMM_RIG_CTL="$build/rig/bin/nullmodemctl"
+trap '"$MOKACOMM_RIG_CTL" reap --all >/dev/null 2>&1 || true; mokacomm_env_stop; rm -rf "$scratch"' EXIT INT TERM
 # The display comes first: the desktop process that the wine server starts with wineboot binds
 # to the display it finds then, and without one no window of the prefix can be shown.
 mokacomm_display_start
 mokacomm_prefix_ready
+mokacomm_rig_preload "$build/rig"
 mokacomm_server_start
 # The templates name ＭＳ Ｐゴシック, a proportional face the machine lacks. Wine's own pick is the
 # fixed-pitch IPAGothic, whose wider letters cut the labels short; its proportional sister is the
@@ -31,10 +35,16 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 wine regedit /S "$(windows_path "$scratch/fonts.reg")" </dev/null >/dev/null 2>&1
 
 shoot() {
-    # $1: the host's mode, $2: the picture's file name under docs/
+    # $1: the program under the build's bin/, $2: its mode, $3: the picture's file name under docs/
+    program=$1
+    shift
     proceed="$scratch/proceed-$1"
     out="$scratch/out-$1"
-    wine "$host" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
+    if [ "$1" = - ]; then
+        wine "$build/bin/$program.exe" "$(windows_path "$proceed")" >"$out" 2>&1 &
+    else
+        wine "$build/bin/$program.exe" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
+    fi
     pid=$!
     i=0
     while ! grep -qE '^-?[0-9]+ -?[0-9]+ [0-9]+ [0-9]+' "$out" 2>/dev/null; do
@@ -56,6 +66,7 @@ shoot() {
     echo "docs/$2"
 }
 
-shoot port port-select.png
-shoot settings settings.png
-shoot message message.png
+shoot dialog_screenshots port port-select.png
+shoot dialog_screenshots settings settings.png
+shoot dialog_screenshots message message.png
+shoot window_host_screenshot - window-host.png

@@ -88,7 +88,7 @@ bool TerminalWindow::Create(HINSTANCE module, int show)
     if (!RegisterClassExA(&windowClass))
         return false;
     if (!CreateWindowExA(0, kClassName, kAppName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                         CW_USEDEFAULT, 640, 420, nullptr, nullptr, instance, this))
+                         CW_USEDEFAULT, 600, 380, nullptr, nullptr, instance, this))
         return false;
     ShowWindow(window, show);
     UpdateWindow(window);

@@ -8,38 +8,8 @@
 
 #include "GuiDriver.h"
 #include "Mokacomm.h"
+#include "ScreenshotProtocol.h"
 #include "SerialCommKey.h"
-
-namespace {
-
-constexpr DWORD kHoldMs = 30000;
-
-bool Hold(const char* proceedFile)
-{
-    const ULONGLONG deadline = GetTickCount64() + kHoldMs;
-    while (GetFileAttributesA(proceedFile) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount64() >= deadline)
-            return false;
-        Sleep(50);
-    }
-    return true;
-}
-
-int Report(HWND window)
-{
-    if (!window) {
-        std::fprintf(stderr, "the window did not appear\n");
-        return 1;
-    }
-    RECT rect;
-    GetWindowRect(window, &rect);
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
-                rect.bottom - rect.top);
-    std::fflush(stdout);
-    return 0;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -73,8 +43,8 @@ int main(int argc, char** argv)
             shown = gui::WaitForDialog("Mokacomm");
         }
     }
-    const int status = Report(shown);
-    if (status == 0 && !Hold(argv[2]))
-        std::fprintf(stderr, "no word to proceed within %lu ms\n", kHoldMs);
+    const int status = ReportWindow(shown);
+    if (status == 0)
+        Hold(argv[2]);
     return status;
 }
