@@ -15,17 +15,25 @@ private:
 
 } // namespace
 
-ReceiveQueue::ReceiveQueue() : count(0), dropped(0)
+ReceiveQueue::ReceiveQueue()
+    : bytes(static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kCapacity))),
+      capacity(bytes ? kCapacity : 0), count(0), dropped(0)
 {
     InitializeSRWLock(&lock);
+}
+
+ReceiveQueue::~ReceiveQueue()
+{
+    if (bytes)
+        HeapFree(GetProcessHeap(), 0, bytes);
 }
 
 bool ReceiveQueue::Put(const char* data, unsigned long length)
 {
     const ExclusiveLock guard(lock);
-    // The window takes everything at once, so a non-empty queue means a notice is on its way.
-    const bool tell = count == 0;
-    const unsigned long room = kCapacity - count;
+    // The window takes until the queue is empty, so bytes waiting mean a notice is on its way.
+    const bool tell = count == 0 && dropped == 0;
+    const unsigned long room = capacity - count;
     const unsigned long kept = length < room ? length : room;
     CopyMemory(bytes + count, data, kept);
     count += kept;
@@ -33,13 +41,17 @@ bool ReceiveQueue::Put(const char* data, unsigned long length)
     return tell;
 }
 
-unsigned long ReceiveQueue::Take(char* out, unsigned long* lost)
+unsigned long ReceiveQueue::Take(char* out, unsigned long size, unsigned long* lost)
 {
     const ExclusiveLock guard(lock);
-    const unsigned long taken = count;
+    const unsigned long taken = count < size ? count : size;
     CopyMemory(out, bytes, taken);
-    *lost = dropped;
-    count = 0;
-    dropped = 0;
+    MoveMemory(bytes, bytes + taken, count - taken);
+    count -= taken;
+    *lost = 0;
+    if (count == 0) {
+        *lost = dropped;
+        dropped = 0;
+    }
     return taken;
 }

@@ -296,14 +296,18 @@ void TerminalWindow::OnCommand(int id)
 
 void TerminalWindow::OnReceived()
 {
-    char bytes[ReceiveQueue::kCapacity];
-    unsigned long lost = 0;
-    const unsigned long count = port.TakeReceived(bytes, &lost);
-    output.ShowReceived(bytes, count);
-    if (lost > 0) {
-        char note[64];
-        wsprintfA(note, "%lu bytes lost: the window fell behind", lost);
-        output.ShowNote(note);
+    char bytes[1024];
+    for (;;) {
+        unsigned long lost = 0;
+        const unsigned long count = port.TakeReceived(bytes, sizeof bytes, &lost);
+        output.ShowReceived(bytes, count);
+        if (lost > 0) {
+            char note[64];
+            wsprintfA(note, "%lu bytes lost: the window fell behind", lost);
+            output.ShowNote(note);
+        }
+        if (count < sizeof bytes)
+            return;
     }
 }
 

@@ -22,8 +22,11 @@ public:
 
     // The window to post to. Set before a port is first opened, while no hook can run.
     void PostTo(HWND target) { window = target; }
-    // Window thread: the bytes received since the last call (ReceiveQueue::kCapacity at most).
-    unsigned long TakeReceived(char* out, unsigned long* lost) { return received.Take(out, lost); }
+    // Window thread: received bytes, oldest first (see ReceiveQueue::Take).
+    unsigned long TakeReceived(char* out, unsigned long size, unsigned long* lost)
+    {
+        return received.Take(out, size, lost);
+    }
 
     void EventRx(unsigned long bytesInQueue) override;
     void EventLine(unsigned long modemStatus) override;
