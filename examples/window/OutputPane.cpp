@@ -24,7 +24,7 @@ OutputPane::OutputPane() : edit(nullptr), used(0), lead(0), afterCr(false), line
 void OutputPane::Attach(HWND control)
 {
     edit = control;
-    // Without this a multi-line edit control takes 32 KiB at most.
+    // Without this an edit control takes 32767 characters at most.
     SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
 }
 
