@@ -1,4 +1,5 @@
-# `cmake --install` puts the header, Mokacomm.dll, its import library and a CMake package in place.
+# `cmake --install` puts the header, Mokacomm.dll, its import library (Mokacomm.lib in the
+# Microsoft-ABI build, libMokacomm.dll.a in the mingw-w64 build) and a CMake package in place.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -11,6 +12,14 @@ install(TARGETS Mokacomm EXPORT MokacommTargets
 install(FILES ${PROJECT_SOURCE_DIR}/include/Mokacomm.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT MokacommTargets NAMESPACE Mokacomm:: DESTINATION ${MOKACOMM_PACKAGE_DIR})
 
+# The package says which C++ ABI it carries, so that a program of the other one does not take it.
+if(MSVC)
+  set(MOKACOMM_CXX_ABI msvc)
+  set(MOKACOMM_CXX_ABI_HOSTS "Visual C++ or clang-cl")
+else()
+  set(MOKACOMM_CXX_ABI mingw)
+  set(MOKACOMM_CXX_ABI_HOSTS "mingw-w64 (GCC)")
+endif()
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/MokacommConfig.cmake.in
   ${PROJECT_BINARY_DIR}/MokacommConfig.cmake INSTALL_DESTINATION ${MOKACOMM_PACKAGE_DIR})
 # The version of the package is the VERSION file's, like that of the DLL's version resource.

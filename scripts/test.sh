@@ -1,11 +1,14 @@
 #!/bin/sh
-# Builds Mokacomm for 32-bit and 64-bit Windows and runs the whole test suite under Wine, on a
-# private Wine prefix, wine server and X display that are removed afterwards.
-#   MOKACOMM_PRESETS="i686"  limits the run to some targets (default: both).
+# Builds Mokacomm for 32-bit and 64-bit Windows, with mingw-w64 and with the Microsoft C++ ABI,
+# and runs the whole test suite under Wine, on a private Wine prefix, wine server and X display
+# that are removed afterwards.
+#   MOKACOMM_PRESETS="i686"  limits the run to some builds (default: all four). The first one
+#                            named gives the run its rig; the Microsoft-ABI builds compare their
+#                            resources with the mingw-w64 build of the same architecture.
 #   MOKACOMM_FUZZ_SECONDS=10 shortens the fuzzing step at the end (default 60 s per fuzzer).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-presets=${MOKACOMM_PRESETS:-"i686 x86_64"}
+presets=${MOKACOMM_PRESETS:-"i686 x86_64 i686-msvc x86_64-msvc"}
 
 "$root/scripts/setup.sh"
 cd "$root"

@@ -1,12 +1,11 @@
 // A host built against the installed package: "ping" goes from a CCommLib on the first port to
 // a plain handle on the second, "pong" comes back through EventRx. Exit code 0 when both arrive.
+// It uses no C++ standard library, so that it builds with every toolchain of the project.
 //   package_host COMa COMb
 #include <windows.h>
 
-#include <atomic>
-#include <cstdio>
-#include <cstring>
-#include <string>
+#include <stdio.h>
+#include <string.h>
 
 #include "Mokacomm.h"
 
@@ -17,25 +16,33 @@ public:
     ~Host() { Close(); }
     void EventRx(unsigned long count) override
     {
-        char buffer[64];
-        unsigned long got = 0;
-        if (complete || count > sizeof buffer || !Receive(buffer, count, &got))
+        if (InterlockedCompareExchange(&complete, 0, 0))
             return;
-        received.append(buffer, got);
-        if (received.size() >= 4)
-            complete = true;
+        char buffer[sizeof received];
+        unsigned long got = 0;
+        if (count > sizeof received - 1 - length || !Receive(buffer, count, &got))
+            return;
+        memcpy(received + length, buffer, got);
+        length += got;
+        if (length >= 4)
+            InterlockedExchange(&complete, 1);
     }
-    std::string received; // written by the event thread until `complete`, then read by main
-    std::atomic<bool> complete{false};
+    bool Complete() { return InterlockedCompareExchange(&complete, 0, 0) != 0; }
+
+    char received[64] = ""; // written by the event thread until Complete(), then read by main
+    unsigned long length = 0;
+
+private:
+    volatile LONG complete = 0;
 };
 
 // Waits up to five seconds for `length` bytes at the plain handle.
-std::string ReadQueued(HANDLE port, size_t length)
+void ReadQueued(HANDLE port, char* got, DWORD length)
 {
-    std::string got;
+    DWORD have = 0;
     OVERLAPPED io{};
     io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    for (int i = 0; i < 5000 && got.size() < length; ++i) {
+    for (int i = 0; i < 5000 && have < length; ++i) {
         COMSTAT status{};
         DWORD errors = 0;
         ClearCommError(port, &errors, &status);
@@ -43,15 +50,14 @@ std::string ReadQueued(HANDLE port, size_t length)
             Sleep(1);
             continue;
         }
-        char buffer[64];
         DWORD done = 0;
-        const DWORD want = status.cbInQue < sizeof buffer ? status.cbInQue : sizeof buffer;
-        if (!ReadFile(port, buffer, want, &done, &io))
+        const DWORD want = status.cbInQue < length - have ? status.cbInQue : length - have;
+        if (!ReadFile(port, got + have, want, &done, &io))
             GetOverlappedResult(port, &io, &done, TRUE);
-        got.append(buffer, done);
+        have += done;
     }
+    got[have] = '\0';
     CloseHandle(io.hEvent);
-    return got;
 }
 
 } // namespace
@@ -59,45 +65,48 @@ std::string ReadQueued(HANDLE port, size_t length)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: package_host COMa COMb\n");
+        fprintf(stderr, "usage: package_host COMa COMb\n");
         return 2;
     }
     CCommLib::PORT number = CCommLib::PORT_NONE;
     for (int p = CCommLib::PORT_COM1; p <= CCommLib::PORT_COM32; ++p) {
-        if (std::strcmp(argv[1], CCommLib::GetPortStr(static_cast<CCommLib::PORT>(p))) == 0)
+        if (strcmp(argv[1], CCommLib::GetPortStr(static_cast<CCommLib::PORT>(p))) == 0)
             number = static_cast<CCommLib::PORT>(p);
     }
     Host host;
     const CCommLib::ERR opened = host.Open(number);
     if (opened != CCommLib::ERR_OK) {
-        std::fprintf(stderr, "Open(%s): %d, system error %lu\n", argv[1], opened, host.GetLastError());
+        fprintf(stderr, "Open(%s): %d, system error %lu\n", argv[1], opened, host.GetLastError());
         return 1;
     }
-    const std::string peerPath = std::string("\\\\.\\") + argv[2];
-    HANDLE peer = CreateFileA(peerPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    char peerPath[MAX_PATH];
+    _snprintf(peerPath, sizeof peerPath - 1, "\\\\.\\%s", argv[2]);
+    peerPath[sizeof peerPath - 1] = '\0';
+    HANDLE peer = CreateFileA(peerPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr);
     if (peer == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "CreateFileA(%s): %lu\n", argv[2], GetLastError());
+        fprintf(stderr, "CreateFileA(%s): %lu\n", argv[2], GetLastError());
         return 1;
     }
 
     const bool sent = host.Send("ping") == CCommLib::ERR_OK;
-    const std::string ping = ReadQueued(peer, 4);
+    char ping[8];
+    ReadQueued(peer, ping, 4);
     OVERLAPPED io{};
     io.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD done = 0;
     if (!WriteFile(peer, "pong", 4, &done, &io))
         GetOverlappedResult(peer, &io, &done, TRUE);
     CloseHandle(io.hEvent);
-    for (int i = 0; i < 5000 && !host.complete; ++i)
+    for (int i = 0; i < 5000 && !host.Complete(); ++i)
         Sleep(1);
     const CCommLib::ERR closed = host.Close();
     CloseHandle(peer);
 
-    const std::string pong = host.complete ? host.received : std::string();
-    const bool ok = sent && ping == "ping" && pong == "pong" && closed == CCommLib::ERR_OK;
-    std::printf("package host on %s and %s: sent %s, peer got \"%s\", host got \"%s\", Close %d: %s\n",
-                argv[1], argv[2], sent ? "yes" : "no", ping.c_str(), pong.c_str(), closed,
-                ok ? "ok" : "FAILED");
+    const char* pong = host.Complete() ? host.received : "";
+    const bool ok = sent && strcmp(ping, "ping") == 0 && strcmp(pong, "pong") == 0 &&
+                    closed == CCommLib::ERR_OK;
+    printf("package host on %s and %s: sent %s, peer got \"%s\", host got \"%s\", Close %d: %s\n",
+           argv[1], argv[2], sent ? "yes" : "no", ping, pong, closed, ok ? "ok" : "FAILED");
     return ok ? 0 : 1;
 }

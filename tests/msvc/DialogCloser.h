@@ -1,0 +1,29 @@
+// Cancels the next dialog that this thread shows, from a timer that the dialog's modal loop
+// dispatches: the way the test gets SelectPort and SettingDlg to return.
+#ifndef MOKACOMM_MSVC_DIALOG_CLOSER_H
+#define MOKACOMM_MSVC_DIALOG_CLOSER_H
+
+#include "engine/Win32.h"
+
+class DialogCloser {
+public:
+    // `control`: the id of a control that the dialog must have to be the one expected.
+    explicit DialogCloser(int control);
+    DialogCloser(const DialogCloser&) = delete;
+    DialogCloser& operator=(const DialogCloser&) = delete;
+    ~DialogCloser();
+
+    // Whether the expected dialog was shown and cancelled.
+    bool Closed() const { return closed; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    static BOOL CALLBACK Visit(HWND window, LPARAM closer);
+
+    static DialogCloser* current;
+    UINT_PTR timer;
+    int control;
+    bool closed = false;
+};
+
+#endif

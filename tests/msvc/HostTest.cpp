@@ -1,0 +1,20 @@
+// A host of the Microsoft-ABI Mokacomm.dll, built in MSVC mode without any standard library: it
+// links every exported member, so it links only if the decorations match, and checks through
+// the real DLL that the class, its hooks and its exceptions work across the module boundary.
+#include <stdio.h>
+
+#include "Check.h"
+#include "RigPair.h"
+#include "Tests.h"
+
+int main()
+{
+    TestMembersWithoutPort();
+    RigPair pair;
+    if (CHECK(pair.Ok()))
+        TestOpenPort(pair);
+    else
+        printf("no rig pair: %s\n", pair.Error());
+    printf("msvc host test: %d checks, %d failed\n", Counts().checks, Counts().failures);
+    return Counts().failures == 0 ? 0 : 1;
+}

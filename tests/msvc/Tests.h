@@ -1,0 +1,12 @@
+// The groups of the Microsoft-ABI host test, run in turn by HostTest.cpp.
+#ifndef MOKACOMM_MSVC_TESTS_H
+#define MOKACOMM_MSVC_TESTS_H
+
+class RigPair;
+
+// The object's layout and vftable, and the members that need no port, dialogs included.
+void TestMembersWithoutPort();
+// A port of the rig with a plain handle at its other end: hooks, data, lines, settings, copies.
+void TestOpenPort(RigPair& pair);
+
+#endif

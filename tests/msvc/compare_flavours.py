@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""Shows that the two builds of Mokacomm.dll carry the same resources and texts, byte for byte.
+
+    compare_flavours.py MINGW_DLL MSVC_DLL LIBRARY_TEXTS
+
+Every resource (type, name, language and data) of the one DLL is in the other, and nothing else;
+every text of LIBRARY_TEXTS (UTF-8, the source of the library's texts) is in both DLLs as its
+code page 932 bytes with the terminating NUL. Exits 77, which CTest counts as skipped, when the
+mingw-w64 DLL has not been built.
+"""
+import os
+import re
+import subprocess
+import sys
+
+
+def resources(dll):
+    """The resource tree as llvm-readobj prints it, without the places the linker chose."""
+    text = subprocess.run(["llvm-readobj-14", "--coff-resources", dll], check=True,
+                          capture_output=True, text=True).stdout
+    placed = re.compile(r"^\s*(File|Format|Arch|AddressSize|Base Table Address|Table Offset|"
+                        r"Entry Offset|DataRVA):")
+    return [line for line in text.splitlines() if not placed.match(line)]
+
+
+ESCAPES = {"n": "\n", "t": "\t", "\\": "\\", "\"": "\""}
+
+
+def texts(path):
+    """The string literals of the texts file, with their escapes, as CP932 bytes plus NUL."""
+    source = open(path, encoding="utf-8").read()
+    literals = []
+    # A literal may be split over several lines, as in C++: adjacent pieces are joined.
+    for definition in re.findall(r"constexpr char \w+\[\] =((?:\s*\"(?:[^\"\\]|\\.)*\")+);", source):
+        pieces = re.findall(r"\"((?:[^\"\\]|\\.)*)\"", definition)
+        value = re.sub(r"\\(.)", lambda m: ESCAPES[m.group(1)], "".join(pieces))
+        literals.append(value.encode("cp932"))
+    return [literal + b"\0" for literal in literals]
+
+
+def main():
+    mingw, msvc, library_texts = sys.argv[1:4]
+    if not os.path.exists(mingw):
+        print(f"{mingw} is not built: build its preset to compare the resources")
+        return 77
+    failures = []
+    mingw_resources, msvc_resources = resources(mingw), resources(msvc)
+    if mingw_resources != msvc_resources:
+        failures.append("the resources differ:\n" + "\n".join(
+            line for line in set(mingw_resources) ^ set(msvc_resources)))
+    data = {dll: open(dll, "rb").read() for dll in (mingw, msvc)}
+    expected = texts(library_texts)
+    for text in expected:
+        for dll in (mingw, msvc):
+            if text not in data[dll]:
+                failures.append(f"{dll} lacks the text {text!r}")
+    leaves = sum(1 for line in msvc_resources if "DataSize" in line)
+    print(f"{leaves} resources and {len(expected)} texts compared")
+    for failure in failures:
+        print(failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
