@@ -58,10 +58,21 @@ void HookRecorder::EventRx(unsigned long bytesInQueue)
 {
     Called(Rx);
     bool readNow;
+    bool closeNow;
     {
         Lock guard(lock);
         record.queued = bytesInQueue;
         readNow = read;
+        closeNow = close && !record.closedInHook;
+    }
+    if (closeNow) {
+        const ULONGLONG start = GetTickCount64();
+        const ERR result = Close();
+        Lock guard(lock);
+        record.closedInHook = true;
+        record.closeResult = result;
+        record.closeMs = GetTickCount64() - start;
+        readNow = false;
     }
     char buffer[sizeof record.received];
     unsigned long got = 0;
@@ -108,6 +119,12 @@ void HookRecorder::ReadInHook(bool readNow)
 {
     Lock guard(lock);
     read = readNow;
+}
+
+void HookRecorder::CloseInHook()
+{
+    Lock guard(lock);
+    close = true;
 }
 
 bool HookRecorder::WaitForCall(Hook hook)

@@ -21,6 +21,8 @@ public:
 
     // EventRx reads what it is told of, unless told not to.
     void ReadInHook(bool read);
+    // EventRx closes the port instead, which the library allows though the README advises against.
+    void CloseInHook();
     // Waits up to 5 s for a call of `hook` since the last Clear.
     bool WaitForCall(Hook hook);
     // Waits until no hook runs and the event thread's next wait is pending. Wine's WaitCommEvent
@@ -40,6 +42,9 @@ public:
         COMSTAT status;              // EventError's last status
         COMSTAT statusAfter;         // the port's own status, read in the same call
         char received[64];           // what EventRx read, NUL-terminated
+        bool closedInHook;           // EventRx called Close, which returned closeResult
+        ERR closeResult;
+        ULONGLONG closeMs;           // how long that Close took
     };
     Record Recorded();
 
@@ -51,6 +56,7 @@ private:
     SRWLOCK lock = SRWLOCK_INIT;
     Record record = {};
     bool read = true;
+    bool close = false;
     int running = 0;
     ULONGLONG lastReturn = 0; // FILETIME units
 };

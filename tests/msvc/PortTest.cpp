@@ -110,7 +110,8 @@ void CheckCopies(HookRecorder& host, Peer& peer, CCommLib::PORT port)
 // of the port's, Wine's ptys keep the rate, the stop bits and the flow control.
 void CheckSettings(HookRecorder& host)
 {
-    DCB settings = host.GetDCB();
+    const DCB original = host.GetDCB();
+    DCB settings = original;
     settings.BaudRate = CBR_9600;
     settings.ByteSize = 7;
     settings.Parity = EVENPARITY;
@@ -136,6 +137,23 @@ void CheckSettings(HookRecorder& host)
     CHECK_EQ(applied.fInX, 1);
     CHECK_EQ(applied.XonChar, 0x11);
     CHECK_EQ(applied.XoffChar, 0x13);
+    CHECK_EQ(host.SetDCB(original), CCommLib::ERR_OK);
+}
+
+// The event thread knows itself through a thread_local of the DLL: Close from a hook returns at
+// once instead of waiting 10 s for the thread that calls it.
+void CheckCloseFromHook(HookRecorder& host, Peer& peer, CCommLib::PORT port)
+{
+    host.Clear();
+    host.CloseInHook();
+    if (!CHECK_EQ(host.Open(port), CCommLib::ERR_OK))
+        return;
+    CHECK(peer.Write("z", 1));
+    CHECK(Eventually([&] { return host.Recorded().closedInHook; }));
+    const HookRecorder::Record record = host.Recorded();
+    CHECK_EQ(record.closeResult, CCommLib::ERR_THREAD_TIMEOUT);
+    CHECK(record.closeMs < 1000);
+    CHECK_EQ(host.GetPort(), CCommLib::PORT_NONE);
 }
 
 } // namespace
@@ -162,4 +180,6 @@ void TestOpenPort(RigPair& pair)
     CHECK_EQ(host.Close(), CCommLib::ERR_OK);
     CHECK_EQ(host.GetPort(), CCommLib::PORT_NONE);
     CHECK(host.GetHandle() == nullptr);
+
+    CheckCloseFromHook(host, peer, port);
 }

@@ -4,7 +4,8 @@
 #   and those that the probe's object exports by the compiler's own accord;
 # - it imports kernel32, user32, advapi32 and msvcrt.dll only;
 # - it has the security features of a Visual C++ DLL: ASLR, DEP, a stack cookie in the load
-#   configuration, and on i686 a SafeSEH table; on x86_64 high-entropy ASLR.
+#   configuration, and on i686 a SafeSEH table; on x86_64 high-entropy ASLR;
+# - its thread-local data has a TLS directory.
 set(failures "")
 
 function(run output)
@@ -58,7 +59,11 @@ if(other_dlls)
 endif()
 message(STATUS "imports from ${dlls}")
 
-run(headers llvm-readobj-14 --file-headers --coff-load-config ${DLL})
+run(headers llvm-readobj-14 --file-headers --sections --coff-load-config ${DLL})
+# thread_local data needs the loader's TLS directory, which the project's runtime supplies.
+if(headers MATCHES "Name: \\.tls " AND NOT headers MATCHES "TLSTableRVA: 0x[1-9A-F]")
+  list(APPEND failures "thread-local data without a TLS directory")
+endif()
 set(wanted DYNAMIC_BASE NX_COMPAT)
 if(ARCH STREQUAL "x86_64")
   list(APPEND wanted HIGH_ENTROPY_VA)
