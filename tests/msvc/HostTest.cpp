@@ -9,6 +9,7 @@
 
 int main()
 {
+    TestRuntime();
     TestMembersWithoutPort();
     RigPair pair;
     if (CHECK(pair.Ok()))

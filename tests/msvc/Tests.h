@@ -4,6 +4,8 @@
 
 class RigPair;
 
+// The runtime that the Microsoft-ABI build's binaries share: thread-safe statics.
+void TestRuntime();
 // The object's layout and vftable, and the members that need no port, dialogs included.
 void TestMembersWithoutPort();
 // A port of the rig with a plain handle at its other end: hooks, data, lines, settings, copies.
