@@ -1,11 +1,15 @@
 // The exported object: forwarding, destruction, copies and assignment, on null-modem ports.
 #include <atomic>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "ComPort.h"
 #include "Eventually.h"
+#include "ImportPatch.h"
 #include "NullModem.h"
 #include "PeerPort.h"
 #include "RecordingHost.h"
@@ -51,6 +55,66 @@ TEST(ObjectWithoutPort, EveryMemberForwardsToTheClosedEngine)
     d.BaudRate = 4800;
     EXPECT_EQ(CL::ERR_NOT_OPEN, object.SetDCB(d));
     EXPECT_EQ(4800u, object.GetDCB().BaudRate);
+}
+
+HANDLE WINAPI RefusedEvent(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCSTR)
+{
+    SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+    return nullptr;
+}
+
+// Refuses the next allocation only: the exception machinery needs memory of its own.
+int refusals = 0;
+void* __cdecl RefusingMalloc(size_t size)
+{
+    if (refusals > 0) {
+        --refusals;
+        return nullptr;
+    }
+    return malloc(size);
+}
+
+// The exception is thrown inside Mokacomm.dll and caught here, in another module with a runtime
+// of its own: the failure is made in the DLL by rebinding its imports.
+TEST(ObjectConstruction, AFailureReachesTheHostAsAnExceptionOfTheRuntime)
+{
+    const HMODULE library = GetModuleHandleA("Mokacomm.dll");
+    ASSERT_NE(library, nullptr);
+    {
+        ImportPatch refused(library, "kernel32.dll", "CreateEventA",
+                            reinterpret_cast<void*>(&RefusedEvent));
+        ASSERT_TRUE(refused.Ok());
+        try {
+            CCommLib object;
+            ADD_FAILURE() << "constructed without an event";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "Mokacomm: CreateEventA failed with error 1450");
+        }
+        EXPECT_THROW(CCommLib(), std::exception);
+        bool caught = false;
+        try {
+            CCommLib object;
+        } catch (...) {
+            caught = true;
+        }
+        EXPECT_TRUE(caught);
+    }
+
+    // operator new lives in the shared C++ runtime where there is one, else in the DLL.
+    HMODULE allocator = GetModuleHandleA("libstdc++-6.dll");
+    if (!allocator)
+        allocator = library;
+    {
+        ImportPatch starved(allocator, "msvcrt.dll", "malloc",
+                            reinterpret_cast<void*>(&RefusingMalloc));
+        ASSERT_TRUE(starved.Ok());
+        refusals = 1;
+        EXPECT_THROW(CCommLib(), std::bad_alloc);
+        EXPECT_EQ(refusals, 0);
+    }
+
+    CCommLib restored;
+    EXPECT_EQ(restored.GetPort(), CL::PORT_NONE);
 }
 
 TEST_F(Object, DestroyingAnObjectWithItsPortOpenReleasesThePort)
