@@ -66,6 +66,7 @@ public:
     ERR Send(const void* data, unsigned long length, unsigned long* written);
     bool Receive(char* buffer, unsigned long length, unsigned long* received);
     ERR SetDCB(const DCB& settings);
+    // The stored settings, valid until this object is destroyed or assigned.
     const DCB& GetDCB();
     PORT GetPort();
     void* GetHandle();

@@ -11,6 +11,7 @@ int main()
 {
     TestRuntime();
     TestMembersWithoutPort();
+    TestConstructionFailures();
     RigPair pair;
     if (CHECK(pair.Ok()))
         TestOpenPort(pair);

@@ -8,6 +8,8 @@ class RigPair;
 void TestRuntime();
 // The object's layout and vftable, and the members that need no port, dialogs included.
 void TestMembersWithoutPort();
+// The constructor's failures, caught in this module.
+void TestConstructionFailures();
 // A port of the rig with a plain handle at its other end: hooks, data, lines, settings, copies.
 void TestOpenPort(RigPair& pair);
 
