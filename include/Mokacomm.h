@@ -3,7 +3,7 @@
 // Derive from CCommLib, override the Event hooks you need, Open a port by number, then Send and
 // Receive. The hooks run on the library's event thread (see README.md for the threading rules).
 //
-// The class is exported with the C++ ABI of mingw-w64 (GCC): build hosts with mingw-w64 too.
+// Link the build of your compiler's C++ ABI: Visual C++ or clang-cl, or mingw-w64 (README.md).
 #ifndef MOKACOMM_H
 #define MOKACOMM_H
 
