@@ -31,6 +31,9 @@ public:
     CommPortEngine& engine;
     // True until the thread is asked to end; it is never set again.
     Atomic<bool> running{true};
+    // True while a Close holds the port lock and waits for this thread to end: the thread's own
+    // waits for the lock then give up. Written by that Close.
+    Atomic<bool> closerWaiting{false};
 
 private:
     friend DWORD WINAPI CommEventThread(void* run);

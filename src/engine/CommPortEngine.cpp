@@ -55,7 +55,7 @@ CommPortEngine::OperationLock::OperationLock(CommPortEngine& engine) : lock(engi
 {
     const EventThreadRun* run = EventThreadRun::Current();
     if (run && &run->engine == &engine) {
-        held = lock.LockWhile(run->running);
+        held = lock.LockUnless(run->closerWaiting);
     } else {
         lock.Lock();
         held = true;
@@ -248,7 +248,6 @@ ERR CommPortEngine::ClosePort()
 ERR CommPortEngine::StopEventThread()
 {
     eventThread->RequestStop();
-    portLock.Interrupt();
     calls.SetCommMask(portHandle.Load(), 0);
 
     ERR result = CCommLib::ERR_OK;
@@ -257,6 +256,8 @@ ERR CommPortEngine::StopEventThread()
         // soon as the hook returns.
         result = CCommLib::ERR_THREAD_TIMEOUT;
     } else {
+        eventThread->closerWaiting.Store(true);
+        portLock.Interrupt();
         switch (calls.WaitForSingleObject(threadHandle, kThreadWait)) {
         case WAIT_OBJECT_0:
             break;
@@ -270,6 +271,8 @@ ERR CommPortEngine::StopEventThread()
             result = CCommLib::ERR_THREAD_WAIT;
             break;
         }
+        // A thread that outlives the wait may take the lock like any other once this Close is over.
+        eventThread->closerWaiting.Store(false);
     }
     KernelHandle(threadHandle, calls.CloseHandle);
     threadHandle = nullptr;

@@ -68,8 +68,8 @@ protected:
 private:
     friend class EventThreadRun;
 
-    // Held by every port operation. On the event thread of a port that is being closed, the wait
-    // for it gives up instead, and the operation then acts as on a closed port.
+    // Held by every port operation. On an event thread that a Close holding the lock waits for,
+    // the wait for it gives up instead, and the operation then acts as on a closed port.
     class OperationLock {
     public:
         explicit OperationLock(CommPortEngine& engine);

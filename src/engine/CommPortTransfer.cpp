@@ -92,10 +92,12 @@ ERR CommPortEngine::WritePending(unsigned long* written)
 ERR CommPortEngine::SetDCB(const DCB& settings)
 {
     OperationLock lock(*this);
-    // Stored even when the lock was given up: the Close that holds it is waiting for this very
-    // thread and touches no settings.
+    // The settings are written under the lock only: a hook whose thread a Close is waiting for
+    // gets no lock and changes nothing.
+    if (!lock)
+        return CCommLib::ERR_NOT_OPEN;
     dcb = settings;
-    if (!lock || !portHandle.Load())
+    if (!portHandle.Load())
         return CCommLib::ERR_NOT_OPEN;
     return calls.SetCommState(portHandle.Load(), &dcb) ? CCommLib::ERR_OK : CCommLib::ERR_IO;
 }

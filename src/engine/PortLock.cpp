@@ -5,17 +5,17 @@ void PortLock::Lock()
     Acquire(nullptr);
 }
 
-bool PortLock::LockWhile(const Atomic<bool>& wanted)
+bool PortLock::LockUnless(const Atomic<bool>& giveUp)
 {
-    return Acquire(&wanted);
+    return Acquire(&giveUp);
 }
 
-bool PortLock::Acquire(const Atomic<bool>* wanted)
+bool PortLock::Acquire(const Atomic<bool>* giveUp)
 {
     const DWORD self = ::GetCurrentThreadId();
     AcquireSRWLockExclusive(&state);
     while (owner != 0 && owner != self) {
-        if (wanted && !wanted->Load()) {
+        if (giveUp && giveUp->Load()) {
             ReleaseSRWLockExclusive(&state);
             return false;
         }

@@ -5,7 +5,7 @@
 // condition variable): a kernel mutex costs a round trip to Wine's server on every take.
 //
 // Close holds the lock while it waits for the event thread, so the event thread's own waits for it
-// must be able to give up: LockWhile returns false once the flag it watches turns false and
+// must be able to give up: LockUnless returns false once the flag it watches turns true and
 // Interrupt has been called, instead of waiting for a lock that Close will not release in time.
 #ifndef MOKACOMM_PORT_LOCK_H
 #define MOKACOMM_PORT_LOCK_H
@@ -21,13 +21,13 @@ public:
     PortLock& operator=(const PortLock&) = delete;
 
     void Lock();
-    bool LockWhile(const Atomic<bool>& wanted);
+    bool LockUnless(const Atomic<bool>& giveUp);
     void Unlock();
-    // Wakes every waiter so that LockWhile callers look at their flags again.
+    // Wakes every waiter so that LockUnless callers look at their flags again.
     void Interrupt();
 
 private:
-    bool Acquire(const Atomic<bool>* wanted);
+    bool Acquire(const Atomic<bool>* giveUp);
 
     SRWLOCK state = SRWLOCK_INIT;
     CONDITION_VARIABLE released = CONDITION_VARIABLE_INIT;

@@ -1,5 +1,7 @@
 #include "interface/BoundCommPortEngine.h"
 
+#include "engine/CommEventThread.h"
+
 namespace {
 
 // How long an unbinding waits for a hook that is running on another thread.
@@ -29,15 +31,17 @@ void BoundCommPortEngine::Unshare(CCommLib& object)
         Dispose();
 }
 
-// From here on no hook of the creator is called, and one that is running on the event thread has
-// returned (unless it takes longer than kHookWait, or this is that very thread).
+// From here on no hook of the creator is called, and those running on event threads have returned
+// (unless they take longer than kHookWait), but for the caller's own: an event thread of this
+// engine runs host code only in a hook, and waits for no hook of its own.
 void BoundCommPortEngine::Unbind()
 {
-    const DWORD self = ::GetCurrentThreadId();
+    const EventThreadRun* run = EventThreadRun::Current();
+    const unsigned long own = run && &run->engine == this ? 1 : 0;
     const ULONGLONG deadline = ::GetTickCount64() + kHookWait;
     AcquireSRWLockExclusive(&hookState);
     owner = nullptr;
-    while (hooksRunning != 0 && hookThread != self) {
+    while (hooksRunning > own) {
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline ||
             !SleepConditionVariableSRW(&hooksDone, &hookState, static_cast<DWORD>(deadline - now), 0))
@@ -51,10 +55,8 @@ void BoundCommPortEngine::Deliver(Hook hook)
 {
     AcquireSRWLockExclusive(&hookState);
     CCommLib* const target = owner;
-    if (target) {
+    if (target)
         ++hooksRunning;
-        hookThread = ::GetCurrentThreadId();
-    }
     ReleaseSRWLockExclusive(&hookState);
     if (!target)
         return;

@@ -28,10 +28,11 @@ private:
     void Deliver(Hook hook);
     void Unbind();
 
-    // The creator while it refers to this engine, else null. Under hookState, as are the two below.
+    // The creator while it refers to this engine, else null. Under hookState, as is the count below.
     CCommLib* owner;
+    // Hooks under way: one at most on each event thread, and a port closed and opened again from a
+    // hook has two event threads.
     unsigned long hooksRunning = 0;
-    DWORD hookThread = 0;
     SRWLOCK hookState = SRWLOCK_INIT;
     CONDITION_VARIABLE hooksDone = CONDITION_VARIABLE_INIT;
     RefCount objects{1};

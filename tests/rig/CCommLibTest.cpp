@@ -161,6 +161,12 @@ TEST_F(Object, AssignmentLetsGoOfThePreviousPortAndSelfAssignmentChangesNothing)
     b = a;
     EXPECT_TRUE(PortIsFree(second.ComA())) << "b's own port closed with its last reference";
     EXPECT_EQ(a.GetHandle(), b.GetHandle());
+    // b's settings are now a's: a reference taken from b after the assignment shows a's changes.
+    const DCB& shared = b.GetDCB();
+    DCB changed = a.GetDCB();
+    changed.BaudRate = CBR_4800;
+    EXPECT_EQ(CL::ERR_OK, a.SetDCB(changed));
+    EXPECT_EQ(static_cast<DWORD>(CBR_4800), shared.BaudRate);
 
     CCommLib& alias = a;
     a = alias;
@@ -203,6 +209,52 @@ TEST_F(Object, OnceTheCreatorIsGoneItsHooksAreNeverCalledWhileACopyKeepsThePort)
     EXPECT_NE(nullptr, survivor.GetHandle());
     EXPECT_EQ(CL::ERR_OK, survivor.Send("still here"));
     EXPECT_EQ(CL::ERR_OK, survivor.Close());
+}
+
+// A port closed and opened again from a hook has a second event thread while the first one's hook
+// still runs. Destroying the object from that hook waits for the other thread's hooks only.
+std::atomic<int> reopenerCalls{0};
+std::atomic<bool> reopened{false};
+std::atomic<bool> secondThreadHookDone{false};
+std::atomic<long long> destroyMs{-1};
+
+class Reopener final : public CCommLib {
+public:
+    explicit Reopener(PORT port) : port(port) {}
+    ~Reopener() { Close(); }
+    void EventRx(unsigned long count) override
+    {
+        char buffer[16];
+        unsigned long got = 0;
+        Receive(buffer, count < sizeof buffer ? count : sizeof buffer, &got);
+        if (++reopenerCalls > 1) {
+            secondThreadHookDone = true;
+            return;
+        }
+        Close();
+        reopened = Open(port) == ERR_OK;
+        Eventually([] { return secondThreadHookDone.load(); });
+        Sleep(50); // that hook has returned by now
+        const ULONGLONG start = GetTickCount64();
+        delete this;
+        destroyMs = static_cast<long long>(GetTickCount64() - start);
+    }
+
+private:
+    const PORT port;
+};
+
+TEST_F(Object, DestroyedFromTheHookOfAnOlderEventThreadTheObjectWaitsForNoHookOfItsOwn)
+{
+    PeerPort peer(pair.ComB());
+    auto* host = new Reopener(PortOf(pair.ComA()));
+    ASSERT_EQ(CL::ERR_OK, host->Open(PortOf(pair.ComA())));
+    ASSERT_TRUE(peer.Write("1"));
+    ASSERT_TRUE(Eventually([] { return reopened.load(); })) << "the hook did not open the port again";
+    ASSERT_TRUE(peer.Write("2"));
+    ASSERT_TRUE(Eventually([] { return destroyMs >= 0; }, 15000)) << "the object was not destroyed";
+    EXPECT_LT(destroyMs.load(), 2000) << "the destruction waited for the hook it was called from";
+    EXPECT_TRUE(Eventually([&] { return PortIsFree(pair.ComA()); }));
 }
 
 } // namespace

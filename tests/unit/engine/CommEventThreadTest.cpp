@@ -37,6 +37,7 @@ BOOL WINAPI VanishedWait(HANDLE, LPDWORD mask, LPOVERLAPPED)
 
 std::atomic<DWORD> closeWait{0xFFFFFFFF};
 HANDLE eventThread = nullptr;
+HANDLE closeWaits = nullptr; // set when Close starts waiting for the event thread, if not null
 
 HANDLE WINAPI KeepThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE proc,
                          LPVOID param, DWORD flags, LPDWORD id)
@@ -47,6 +48,8 @@ HANDLE WINAPI KeepThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_
 
 DWORD WINAPI RecordThreadWait(HANDLE h, DWORD ms)
 {
+    if (h == eventThread && closeWaits)
+        SetEvent(closeWaits);
     const DWORD r = WaitForSingleObject(h, ms);
     if (h == eventThread)
         closeWait = r;
@@ -108,6 +111,88 @@ TEST_F(EventThreadOnRig, CloseDoesNotWaitForAThreadThatWaitsForTheLock)
     writer = nullptr;
     EXPECT_EQ(WAIT_OBJECT_0, closeWait.load()) << "the thread ended within Close's wait";
     EXPECT_EQ(0, engine->hooks.load()) << "no hook for an event that came during Close";
+}
+
+// The stored settings are written under the lock only: a hook whose thread a Close waits for,
+// holding the lock, changes nothing.
+class SettingDuringCloseEngine : public TestEngine {
+public:
+    using TestEngine::TestEngine;
+    void EventRx(unsigned long) override
+    {
+        if (entered.exchange(true))
+            return;
+        SetEvent(inHook);
+        WaitForSingleObject(closeWaits, 5000);
+        DCB changed = GetDCB();
+        changed.BaudRate = CBR_4800;
+        result = SetDCB(changed);
+    }
+    std::atomic<bool> entered{false};
+    std::atomic<int> result{-1};
+    HANDLE inHook = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+TEST_F(EventThreadOnRig, AHookWhoseThreadCloseWaitsForStoresNoSettings)
+{
+    closeWaits = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto engine = MakeEngine<SettingDuringCloseEngine>(1024ul, 1024ul, calls);
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    ASSERT_TRUE(peer.Write("x"));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(engine->inHook, 5000));
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+    EXPECT_EQ(WAIT_OBJECT_0, closeWait.load()) << "the thread ended within Close's wait";
+    EXPECT_EQ(CL::ERR_NOT_OPEN, engine->result.load());
+    EXPECT_EQ(static_cast<DWORD>(CBR_19200), engine->GetDCB().BaudRate);
+    CloseHandle(closeWaits);
+    closeWaits = nullptr;
+    CloseHandle(engine->inHook);
+}
+
+// A hook that closed its port and opened it again is an ordinary caller on the new port: while
+// another thread holds the lock, its calls wait for it instead of failing.
+class ReopeningEngine : public TestEngine {
+public:
+    using TestEngine::TestEngine;
+    void EventRx(unsigned long) override
+    {
+        if (entered.exchange(true))
+            return;
+        const CL::PORT port = GetPort();
+        Close();
+        if (Open(port) != CL::ERR_OK)
+            return;
+        SetEvent(reopened);
+        WaitForSingleObject(receiving, 5000);
+        Sleep(200); // the host thread's Receive holds the lock now, for its 1 s time-out
+        sent = Send("late");
+        const DCB same = GetDCB();
+        stored = SetDCB(same);
+    }
+    std::atomic<bool> entered{false};
+    std::atomic<int> sent{-1};
+    std::atomic<int> stored{-1};
+    HANDLE reopened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE receiving = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+TEST_F(EventThreadOnRig, AHookThatOpenedThePortAgainWaitsForTheLockLikeAnyCaller)
+{
+    auto engine = MakeEngine<ReopeningEngine>(1024ul, 1024ul, calls);
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    ASSERT_TRUE(peer.Write("x"));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(engine->reopened, 5000));
+    SetEvent(engine->receiving);
+    char buffer[8];
+    unsigned long got = 0;
+    engine->Receive(buffer, sizeof buffer, &got); // nothing comes: it holds the lock for 1 s
+    EXPECT_TRUE(Eventually([&] { return engine->stored >= 0; }));
+    EXPECT_EQ(CL::ERR_OK, engine->sent.load());
+    EXPECT_EQ(CL::ERR_OK, engine->stored.load());
+    EXPECT_EQ("late", peer.Read(4, 2000));
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+    CloseHandle(engine->reopened);
+    CloseHandle(engine->receiving);
 }
 
 } // namespace
