@@ -1,7 +1,7 @@
 // The smallest Mokacomm host: print what arrives on COM5 for ten seconds.
 #include <windows.h>
 
-#include <cstdio>
+#include <stdio.h>
 
 #include "Mokacomm.h"
 
@@ -14,7 +14,7 @@ public:
         char buffer[256];
         unsigned long got = 0;
         if (Receive(buffer, count < sizeof buffer ? count : sizeof buffer, &got))
-            std::fwrite(buffer, 1, got, stdout);
+            fwrite(buffer, 1, got, stdout);
     }
 };
 

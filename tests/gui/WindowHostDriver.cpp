@@ -1,5 +1,7 @@
 #include "WindowHostDriver.h"
 
+#include <cstdlib>
+
 #include "Eventually.h"
 
 namespace {
@@ -7,8 +9,11 @@ namespace {
 constexpr char kMainClass[] = "MokacommTerminal";
 constexpr UINT kSendFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
 
+// The window host beside this program, or the one MOKACOMM_WINDOW_HOST names (another build's).
 std::string HostPath()
 {
+    if (const char* chosen = std::getenv("MOKACOMM_WINDOW_HOST"))
+        return chosen;
     char path[MAX_PATH] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path, length);
