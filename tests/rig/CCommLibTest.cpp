@@ -258,3 +258,42 @@ TEST_F(Object, DestroyedFromTheHookOfAnOlderEventThreadTheObjectWaitsForNoHookOf
 }
 
 } // namespace
+
+#include "Clock.h"
+
+namespace {
+
+DWORD setupInQueue = 0;
+DWORD setupOutQueue = 0;
+int setups = 0;
+
+BOOL WINAPI RecordingSetupComm(HANDLE port, DWORD inQueue, DWORD outQueue)
+{
+    setupInQueue = inQueue;
+    setupOutQueue = outQueue;
+    ++setups;
+    return SetupComm(port, inQueue, outQueue);
+}
+
+// The rig cannot show queue sizes, so the DLL's SetupComm is watched; the object copies its
+// kernel32 table when it is made, so the patch comes first.
+TEST_F(Object, OpenSetsUpTheQueuesAsConstructedAndWaitsOutTheStartPause)
+{
+    ImportPatch recorder(GetModuleHandleA("Mokacomm.dll"), "kernel32.dll", "SetupComm",
+                         reinterpret_cast<void*>(&RecordingSetupComm));
+    ASSERT_TRUE(recorder.Ok());
+    setups = 0;
+    CCommLib object(4096, 512);
+    const double start = NowMs();
+    ASSERT_EQ(CL::ERR_OK, object.Open(PortOf(pair.ComA())));
+    const double took = NowMs() - start;
+    EXPECT_EQ(1, setups);
+    EXPECT_EQ(512u, setupInQueue) << "the second argument is the input queue";
+    EXPECT_EQ(4096u, setupOutQueue) << "the first argument is the output queue";
+    // The event thread pauses 100 ms before its first wait, and Open waits for that wait; a
+    // millisecond is left for the timers' rounding.
+    EXPECT_GE(took, 99.0);
+    EXPECT_EQ(CL::ERR_OK, object.Close());
+}
+
+} // namespace
