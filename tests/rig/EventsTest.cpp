@@ -1,12 +1,16 @@
 // The event hooks of a CCommLib host on a null-modem port, the peer driven as the other port.
 #include <atomic>
+#include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ComPort.h"
 #include "Eventually.h"
+#include "ImportPatch.h"
 #include "NullModem.h"
 #include "PeerPort.h"
 #include "RecordingHost.h"
@@ -40,50 +44,118 @@ void ReceiveAnnounced(std::string& into, RecordingHost& host, unsigned long n)
         into.append(chunk, 0, got);
 }
 
+// What Mokacomm.dll's last ClearCommError did on the calling thread. The event thread calls it
+// once per wake-up, right before that wake-up's hooks, so a hook finds its own wake-up's here.
+struct Cleared {
+    const COMSTAT* record = nullptr;
+    COMSTAT status{};
+    DWORD errors = 0;
+};
+thread_local Cleared cleared;
+// Wine's ClearCommError reports no error bits: these are added to its word, as Windows would
+// report the error the rig injects.
+std::atomic<DWORD> addedErrors{0};
+
+BOOL WINAPI RecordingClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status)
+{
+    const BOOL done = ClearCommError(port, errors, status);
+    if (done && errors)
+        *errors |= addedErrors;
+    cleared.record = status;
+    if (status)
+        cleared.status = *status;
+    cleared.errors = errors ? *errors : 0;
+    return done;
+}
+
+// An object takes its kernel32 table when it is made: make it while the recorder lives.
+class ClearCommErrorRecorder : public ImportPatch {
+public:
+    ClearCommErrorRecorder()
+        : ImportPatch(GetModuleHandleA("Mokacomm.dll"), "kernel32.dll", "ClearCommError",
+                      reinterpret_cast<void*>(&RecordingClearCommError))
+    {
+    }
+};
+
 TEST_F(Events, BytesFromThePeerReachEventRxAndReceiveReturnsThemInOrder)
 {
+    ClearCommErrorRecorder recorder;
+    ASSERT_TRUE(recorder.Ok());
     RecordingHost host;
     std::string received;
-    host.onRx = [&](RecordingHost& h, unsigned long n) { ReceiveAnnounced(received, h, n); };
+    std::vector<DWORD> queued; // at each EventRx's wake-up; the event thread's until Close
+    host.onRx = [&](RecordingHost& h, unsigned long n) {
+        queued.push_back(cleared.status.cbInQue);
+        ReceiveAnnounced(received, h, n);
+    };
     Open(host);
     const std::string message = "The quick brown fox 0123456789";
     ASSERT_TRUE(peer.Write(message));
     ASSERT_TRUE(Eventually([&] { return received.size() >= message.size(); }));
+    EXPECT_EQ(CL::ERR_OK, host.Close());
     EXPECT_EQ(message, received);
+    std::vector<DWORD> announced;
     for (const HookCall& c : host.Calls()) {
         if (c.hook == 'R') {
-            EXPECT_GT(c.value, 0u) << "EventRx announces the bytes in the input queue";
+            announced.push_back(c.value);
             EXPECT_NE(GetCurrentThreadId(), c.thread) << "hooks run on the event thread";
         }
     }
-    EXPECT_EQ(CL::ERR_OK, host.Close());
+    EXPECT_FALSE(announced.empty());
+    EXPECT_EQ(queued, announced) << "EventRx announces the bytes waiting at its wake-up";
 }
 
 TEST_F(Events, ModemLineChangesOfThePeerArriveAsEventLine)
 {
+    constexpr DWORD kLines = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
+    struct Change {
+        const char* name;
+        DWORD function;
+        DWORD lines; // as the host sees them afterwards
+    };
     RecordingHost host;
     Open(host);
-    ASSERT_TRUE(peer.Escape(SETDTR));
-    EXPECT_TRUE(host.WaitFor([](const HookCall& c) {
-        return c.hook == 'L' && (c.value & MS_DSR_ON) && (c.value & MS_RLSD_ON);
-    })) << host.Letters();
-    ASSERT_TRUE(host.WaitForNextWait());
-    ASSERT_TRUE(peer.Escape(SETRTS));
-    EXPECT_TRUE(host.WaitFor([](const HookCall& c) { return c.hook == 'L' && (c.value & MS_CTS_ON); }));
-    host.Clear();
-    ASSERT_TRUE(host.WaitForNextWait());
-    ASSERT_TRUE(peer.Escape(CLRDTR));
-    EXPECT_TRUE(host.WaitFor([](const HookCall& c) {
-        return c.hook == 'L' && !(c.value & MS_DSR_ON) && (c.value & MS_CTS_ON);
-    }));
-    EXPECT_EQ(MS_CTS_ON, host.GetLineStat() & (MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON));
+    // The peer's DTR drives DSR and RLSD at once: one change, one wake-up, one EventLine.
+    for (const Change change : {Change{"SETDTR", SETDTR, MS_DSR_ON | MS_RLSD_ON},
+                                Change{"SETRTS", SETRTS, kLines},
+                                Change{"CLRDTR", CLRDTR, MS_CTS_ON}}) {
+        host.Clear();
+        ASSERT_TRUE(host.WaitForNextWait());
+        ASSERT_TRUE(peer.Escape(change.function));
+        EXPECT_TRUE(host.WaitFor([&](const HookCall& c) {
+            return c.hook == 'L' && (c.value & kLines) == change.lines;
+        })) << change.name << ": " << host.Letters();
+        ASSERT_TRUE(host.WaitForNextWait());
+        EXPECT_EQ("L", host.Letters()) << change.name;
+    }
+    EXPECT_EQ(MS_CTS_ON, host.GetLineStat() & kLines);
     ASSERT_EQ(CL::ERR_OK, host.Close());
     EXPECT_FALSE(host.WaitForNextWait(300)) << "a closed port has no wait pending";
 }
 
 TEST_F(Events, RingAndBreakAreLineEventsAndAReceiveErrorIsAnError)
 {
+    ClearCommErrorRecorder recorder;
+    ASSERT_TRUE(recorder.Ok());
+    struct ErrorCall {
+        const COMSTAT* status;
+        unsigned long errors;
+        Cleared cleared;   // by the ClearCommError of the call's wake-up
+        bool sameContents; // status holds what that ClearCommError wrote
+    };
+    std::mutex errorLock;
+    std::vector<ErrorCall> errorCalls;
     RecordingHost host;
+    host.onError = [&](RecordingHost&, COMSTAT& status, unsigned long errors) {
+        const bool same = memcmp(&status, &cleared.status, sizeof status) == 0;
+        std::lock_guard<std::mutex> guard(errorLock);
+        errorCalls.push_back({&status, errors, cleared, same});
+    };
+    auto errorCount = [&] {
+        std::lock_guard<std::mutex> guard(errorLock);
+        return errorCalls.size();
+    };
     Open(host);
     ASSERT_TRUE(pair.SetRing(pair.ComA(), true));
     EXPECT_TRUE(host.WaitFor([](const HookCall& c) { return c.hook == 'L' && (c.value & MS_RING_ON); }));
@@ -96,11 +168,29 @@ TEST_F(Events, RingAndBreakAreLineEventsAndAReceiveErrorIsAnError)
     Sleep(50);
     EXPECT_EQ(0u, host.Count('E')) << "a break alone is no line error";
 
-    for (auto kind : {NullModemPair::Framing, NullModemPair::Parity, NullModemPair::Overrun}) {
+    struct Injected {
+        const char* name;
+        NullModemPair::LineError kind;
+        DWORD error;
+    };
+    for (const Injected injected : {Injected{"framing", NullModemPair::Framing, CE_FRAME},
+                                    Injected{"parity", NullModemPair::Parity, CE_RXPARITY},
+                                    Injected{"overrun", NullModemPair::Overrun, CE_OVERRUN}}) {
         host.Clear();
         ASSERT_TRUE(host.WaitForNextWait());
-        ASSERT_TRUE(pair.InjectError(pair.ComA(), kind));
-        EXPECT_TRUE(host.WaitForHook('E')) << kind << ": " << host.Letters();
+        const size_t before = errorCount();
+        addedErrors = injected.error;
+        ASSERT_TRUE(pair.InjectError(pair.ComA(), injected.kind));
+        ASSERT_TRUE(Eventually([&] { return errorCount() > before; }))
+            << injected.name << ": " << host.Letters();
+        addedErrors = 0;
+        std::lock_guard<std::mutex> guard(errorLock);
+        const ErrorCall& call = errorCalls.back();
+        EXPECT_EQ(call.cleared.record, call.status) << injected.name << ": the engine's own record";
+        EXPECT_TRUE(call.sameContents) << injected.name;
+        EXPECT_EQ(call.cleared.errors, call.errors) << injected.name;
+        EXPECT_EQ(injected.error, call.errors & injected.error) << injected.name;
+        EXPECT_EQ(errorCalls.front().status, call.status) << "one record for every call";
     }
 }
 
@@ -159,6 +249,9 @@ TEST_F(Events, BytesLeftUnreadAreNotReportedOverAndOver)
     // Wine reports waiting bytes again at every wait; the engine paces such repeats (10 ms),
     // where an unpaced loop runs thousands of times a second.
     EXPECT_LE(host.Count('R'), 150u);
+    const std::vector<HookCall> calls = host.Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(6u, calls.back().value) << "all six bytes wait, unread";
     char buffer[8];
     unsigned long got = 0;
     EXPECT_TRUE(host.Receive(buffer, 6, &got));
