@@ -24,7 +24,7 @@ constexpr int kPortList = 6003;
 struct RigCase {
     const char* name;
     bool openAFirst;
-    std::vector<std::string> registry; // SERIALCOMM's port names, in order
+    std::vector<std::string> registry; // SERIALCOMM's port names, in order; "missing": no key
     const char* selected;              // the item selected when the dialog opens; null: none
     const char* choose;                // the item the user picks; null: none picked
     const char* message;               // what OK shows; null: OK ends the dialog
@@ -65,7 +65,9 @@ TEST_P(PortSelectRigTest, OkOutcome)
     const RigCase& c = GetParam();
     int index = 0;
     for (const std::string& item : c.registry) {
-        if (item == "oversize") {
+        if (item == "missing") {
+            ASSERT_TRUE(serialComm.Remove());
+        } else if (item == "oversize") {
             // Named to come after the ports: Wine enumerates values in the order of their names.
             ASSERT_TRUE(serialComm.Set("~oversize", REG_SZ, std::string(300, 'o')));
         } else {
@@ -78,7 +80,8 @@ TEST_P(PortSelectRigTest, OkOutcome)
     }
 
     gui::ModalOperation operation([&] { port.SelectPort(); });
-    if (!c.registry.empty() && c.registry.back() == "oversize") {
+    const std::string last = c.registry.empty() ? "" : c.registry.back();
+    if (last == "oversize" || last == "missing") {
         EXPECT_EQ(gui::DismissMessageBox(kLibrary), std::string(kHardwareInfoFailed));
     }
     const HWND dialog = gui::WaitForDialog(kCaption);
@@ -110,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RigCase{"ChoosingAPortOpensIt", false, {"$A", "$B"}, kNone, "$B", nullptr, "$B"},
         RigCase{"TheOpenPortIsSelected", true, {"$B", "$A"}, "$A", nullptr, nullptr, "$A"},
+        RigCase{"WithoutTheKeyTheOpenPortIsSelectedInTheBuiltInList", true, {"missing"}, "$A",
+                nullptr, nullptr, "$A"},
         RigCase{"ChoosingTheOpenPortReopensIt", true, {"$A"}, "$A", "$A", nullptr, "$A"},
         RigCase{"AnOpenPortMissingFromTheKeySelectsNone", true, {"$B"}, kNone, nullptr, nullptr,
                 nullptr},
