@@ -65,11 +65,11 @@ std::string ConsoleTitle()
     return title;
 }
 
-TEST_F(ConsoleOwnerTest, FindsTheConsoleWindowByATemporaryTitleAndRestoresTheTitle)
+// Searches on a thread without an active window and collects the titles the console had
+// meanwhile, as another thread of the host would see them.
+HWND SearchWatchingTheTitle(std::set<std::string>& seen)
 {
-    // What the title was while the search ran, as another thread of the host would see it.
     std::atomic<bool> searching{true};
-    std::set<std::string> seen;
     std::thread watcher([&] {
         while (searching)
             seen.insert(ConsoleTitle());
@@ -78,6 +78,13 @@ TEST_F(ConsoleOwnerTest, FindsTheConsoleWindowByATemporaryTitleAndRestoresTheTit
     std::thread([&] { owner = OwnerWindowFinder(); }).join();
     searching = false;
     watcher.join();
+    return owner;
+}
+
+TEST_F(ConsoleOwnerTest, FindsTheConsoleWindowByATemporaryTitleAndRestoresTheTitle)
+{
+    std::set<std::string> seen;
+    const HWND owner = SearchWatchingTheTitle(seen);
 
     EXPECT_EQ(owner, GetConsoleWindow());
     EXPECT_NE(owner, nullptr);
@@ -93,6 +100,18 @@ TEST_F(ConsoleOwnerTest, FindsTheConsoleWindowByATemporaryTitleAndRestoresTheTit
     EXPECT_FALSE(ticks.empty());
     EXPECT_EQ(ticks.find_first_not_of("-0123456789"), std::string::npos) << temporary;
     EXPECT_LE(temporary.size(), 23u);
+}
+
+// GetConsoleTitleA reads an empty title as it reads none, without a console: no search is made.
+TEST_F(ConsoleOwnerTest, AConsoleWithAnEmptyTitleOwnsNothingAndKeepsItsTitle)
+{
+    ASSERT_TRUE(SetConsoleTitleA(""));
+    ASSERT_EQ(ConsoleTitle(), "");
+    std::set<std::string> seen;
+    EXPECT_EQ(SearchWatchingTheTitle(seen), nullptr);
+    EXPECT_EQ(ConsoleTitle(), "");
+    seen.erase("");
+    EXPECT_TRUE(seen.empty()) << "the title was changed to " << *seen.begin();
 }
 
 TEST_F(ConsoleOwnerTest, AnActiveWindowComesBeforeTheConsole)
