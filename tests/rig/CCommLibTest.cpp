@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Clock.h"
 #include "ComPort.h"
 #include "Eventually.h"
 #include "ImportPatch.h"
@@ -258,8 +259,6 @@ TEST_F(Object, DestroyedFromTheHookOfAnOlderEventThreadTheObjectWaitsForNoHookOf
 }
 
 } // namespace
-
-#include "Clock.h"
 
 namespace {
 
