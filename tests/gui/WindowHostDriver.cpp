@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "Eventually.h"
+#include "Threads.h"
 
 namespace {
 
@@ -44,6 +45,16 @@ WindowHostProcess::~WindowHostProcess()
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+}
+
+bool WindowHostProcess::WaitForPortWait(ULONGLONG since) const
+{
+    return Eventually([&] {
+        for (DWORD id : ProcessThreadIds(process.dwProcessId))
+            if (ThreadCreationTime(id) > since)
+                return true;
+        return false;
+    });
 }
 
 void WindowHostProcess::Command(int id)

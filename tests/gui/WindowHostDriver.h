@@ -31,6 +31,10 @@ public:
     bool Click(int id);
     // A dialog of the host's process with this caption.
     HWND WaitForDialog(const std::string& caption) const;
+    // Waits until the host's port has a wait for events pending that began after `since`
+    // (PreciseSystemTime). Wine starts a thread to poll the lines when a wait begins, and reports
+    // only the line changes made while one is pending.
+    bool WaitForPortWait(ULONGLONG since) const;
 
     // Serial > Exit; the host's exit code, or nothing when it did not end in time.
     std::optional<DWORD> Exit();

@@ -9,6 +9,7 @@
 #include "NullModem.h"
 #include "PeerPort.h"
 #include "SerialCommKey.h"
+#include "Threads.h"
 #include "WindowHostDriver.h"
 
 namespace {
@@ -49,9 +50,13 @@ TEST(WindowHostTest, OpensThroughTheDialogTalksShowsLinesAndTakesNewSettings)
     ASSERT_TRUE(host.Type("ATI"));
     EXPECT_EQ(peer.Read(4, 5000), "ATI\n");
     // A double-byte text, and a control byte that shows in hex.
+    const ULONGLONG written = PreciseSystemTime();
     ASSERT_TRUE(peer.Write("OK 了解\a\r\n"));
     EXPECT_TRUE(WaitUntilShown(output, "> ATI\r\nOK 了解<07>\r\n")) << ShownText(output);
 
+    // The line changes once the host's event thread, done with those bytes, waits again: the
+    // wait that reported them began before they came.
+    ASSERT_TRUE(host.WaitForPortWait(written)) << "the host's port waits no more";
     ASSERT_TRUE(peer.Escape(SETRTS));
     const HWND lines = host.Control(IDC_LINES);
     EXPECT_TRUE(WaitUntilShown(lines, "CTS on")) << ShownText(lines);

@@ -15,7 +15,7 @@ ULONGLONG Join(const FILETIME& t)
 
 } // namespace
 
-std::vector<DWORD> ProcessThreadIds()
+std::vector<DWORD> ProcessThreadIds(DWORD process)
 {
     std::vector<DWORD> ids;
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -24,7 +24,7 @@ std::vector<DWORD> ProcessThreadIds()
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+        if (entry.th32OwnerProcessID == process)
             ids.push_back(entry.th32ThreadID);
     CloseHandle(snapshot);
     std::sort(ids.begin(), ids.end());

@@ -1,4 +1,4 @@
-// The threads of this process, for tests that watch what the library and Wine start.
+// The threads of a process, for tests that watch what the library and Wine start.
 #ifndef MOKACOMM_TESTS_THREADS_H
 #define MOKACOMM_TESTS_THREADS_H
 
@@ -6,8 +6,8 @@
 
 #include "engine/Win32.h"
 
-// The ids of this process's threads, ascending; empty when they cannot be listed.
-std::vector<DWORD> ProcessThreadIds();
+// The ids of the process's threads, ascending; empty when they cannot be listed.
+std::vector<DWORD> ProcessThreadIds(DWORD process = GetCurrentProcessId());
 // When the thread was created, in FILETIME units; 0 when it has ended or cannot be read.
 ULONGLONG ThreadCreationTime(DWORD id);
 // The system time now, in FILETIME units, as finely as the platform tells it.
