@@ -10,6 +10,10 @@ install(TARGETS Mokacomm EXPORT MokacommTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/include/Mokacomm.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The GCC runtime DLLs that the i686 mingw-w64 DLL uses (cmake/GccRuntime.cmake).
+if(MOKACOMM_GCC_RUNTIME_DLLS)
+  install(FILES ${MOKACOMM_GCC_RUNTIME_DLLS} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(EXPORT MokacommTargets NAMESPACE Mokacomm:: DESTINATION ${MOKACOMM_PACKAGE_DIR})
 
 # The package says which C++ ABI it carries, so that a program of the other one does not take it.
