@@ -18,6 +18,13 @@ echo "setup: installing$missing" >&2
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -qq
+# A mirror caught mid-sync may serve one architecture's security index and not the other's; the
+# Multi-Arch packages (libc6, libssl3, ...) must have one version in both, so the install then
+# takes the release's own versions, which every index has.
+release=""
+if ! $SUDO apt-get update -qq; then
+    release="-t $(. /etc/os-release && echo "$VERSION_CODENAME")"
+    echo "setup: the package lists did not all load; installing from $release" >&2
+fi
 # shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $release $missing >/dev/null
