@@ -39,6 +39,7 @@ struct Traffic {
 
     std::mutex txOrder;
     std::uint64_t toPeerSent = 0;
+    std::atomic<std::uint64_t> toPeerCount{0}; // toPeerSent, readable without txOrder
     std::atomic<long> sends{0}, shortWrites{0};
 
     std::atomic<bool> sending{true};
@@ -84,6 +85,7 @@ void SendNext(CCommLib& host, Traffic& t, unsigned long length)
     else if (result != CL::ERR_OK)
         t.Note("Send gave " + std::to_string(result));
     t.toPeerSent += written;
+    t.toPeerCount = t.toPeerSent;
 }
 
 class LoadHost : public CCommLib {
@@ -138,10 +140,12 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
     std::atomic<bool> atPeerIntact{true};
     std::atomic<long> operations[kOperations] = {};
     std::atomic<bool> hostRunning{true}, peerWriting{true}, peerReading{true}, peerToggling{true};
+    std::atomic<const char*> stage{"under load"};
 
     Watchdog watchdog("the load", static_cast<DWORD>((seconds + 60) * 1000), [&] {
-        return "from the peer " + std::to_string(peerSent.load()) + " sent, host at " +
-               std::to_string(traffic.fromPeerCount.load()) + "; to the peer " +
+        return std::string(stage.load()) + "; from the peer " + std::to_string(peerSent.load()) +
+               " sent, host at " + std::to_string(traffic.fromPeerCount.load()) +
+               "; to the peer " + std::to_string(traffic.toPeerCount.load()) + " sent, " +
                std::to_string(atPeerCount.load()) + " arrived";
     });
 
@@ -220,9 +224,11 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
     traffic.sending = false;
     peerWriting = false;
     const double loaded = NowMs() - start;
+    stage = "joining the host threads";
     for (std::thread& t : hostThreads)
         t.join();
     const double hostsEnded = NowMs() - start - loaded;
+    stage = "joining the peer's writer";
     peerWriter.join();
     const double peerEnded = NowMs() - start - loaded;
 
@@ -232,6 +238,7 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
         std::lock_guard<std::mutex> held(traffic.txOrder);
         toPeer = traffic.toPeerSent;
     }
+    stage = "draining";
     const bool hostDrained = Eventually(
         [&] { return traffic.fromPeerCount >= peerSent || !traffic.fromPeerIntact; }, 10000);
     const bool peerDrained =
@@ -239,12 +246,15 @@ TEST(Load, ThreadsHooksAndThePeerTogetherLoseNothingAndNeverDeadLock)
     // Wine records no line change while no wait is pending, and under load every wait ends at
     // once with EV_RXCHAR: the line events come through once the bytes have been fetched.
     const bool linesSeen = Eventually([&] { return host.line > 0; }, 5000);
+    stage = "joining the peer's line and reader threads";
     peerToggling = false;
     peerLines.join();
     peerReading = false;
     peerReader.join();
     Sleep(100); // anything more that arrived would be a doubled byte
+    stage = "closing";
     const CL::ERR closed = host.Close();
+    stage = "checking";
 
     Figure("load duration", loaded / 1000, "s");
     Figure("host threads ended after", hostsEnded, "ms");
