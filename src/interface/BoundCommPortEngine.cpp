@@ -66,9 +66,12 @@ void BoundCommPortEngine::Deliver(Hook hook)
         ~Done()
         {
             AcquireSRWLockExclusive(&engine.hookState);
-            const bool last = --engine.hooksRunning == 0;
+            --engine.hooksRunning;
+            // An unbinding called from a hook waits for the count to fall to its own hook, not to
+            // zero: every hook that ends while one waits wakes it.
+            const bool unbinding = engine.owner == nullptr;
             ReleaseSRWLockExclusive(&engine.hookState);
-            if (last)
+            if (unbinding)
                 WakeAllConditionVariable(&engine.hooksDone);
         }
     } done{*this};

@@ -213,29 +213,31 @@ TEST_F(Object, OnceTheCreatorIsGoneItsHooksAreNeverCalledWhileACopyKeepsThePort)
 }
 
 // A port closed and opened again from a hook has a second event thread while the first one's hook
-// still runs. Destroying the object from that hook waits for the other thread's hooks only.
+// still runs. Destroying the object from that hook waits for the other thread's hooks only: here
+// for one that is busy when the destruction starts.
+constexpr DWORD kBusyHookMs = 300;
 std::atomic<int> reopenerCalls{0};
 std::atomic<bool> reopened{false};
-std::atomic<bool> secondThreadHookDone{false};
+std::atomic<bool> secondThreadHookBusy{false};
 std::atomic<long long> destroyMs{-1};
 
+// Its hooks use no member after the first one reopened the port, so it needs no Close of its own.
 class Reopener final : public CCommLib {
 public:
     explicit Reopener(PORT port) : port(port) {}
-    ~Reopener() { Close(); }
     void EventRx(unsigned long count) override
     {
         char buffer[16];
         unsigned long got = 0;
         Receive(buffer, count < sizeof buffer ? count : sizeof buffer, &got);
         if (++reopenerCalls > 1) {
-            secondThreadHookDone = true;
+            secondThreadHookBusy = true;
+            Sleep(kBusyHookMs);
             return;
         }
         Close();
         reopened = Open(port) == ERR_OK;
-        Eventually([] { return secondThreadHookDone.load(); });
-        Sleep(50); // that hook has returned by now
+        Eventually([] { return secondThreadHookBusy.load(); });
         const ULONGLONG start = GetTickCount64();
         delete this;
         destroyMs = static_cast<long long>(GetTickCount64() - start);
@@ -245,7 +247,7 @@ private:
     const PORT port;
 };
 
-TEST_F(Object, DestroyedFromTheHookOfAnOlderEventThreadTheObjectWaitsForNoHookOfItsOwn)
+TEST_F(Object, DestroyedFromTheHookOfAnOlderEventThreadTheObjectWaitsForTheOtherThreadsHookOnly)
 {
     PeerPort peer(pair.ComB());
     auto* host = new Reopener(PortOf(pair.ComA()));
@@ -254,6 +256,8 @@ TEST_F(Object, DestroyedFromTheHookOfAnOlderEventThreadTheObjectWaitsForNoHookOf
     ASSERT_TRUE(Eventually([] { return reopened.load(); })) << "the hook did not open the port again";
     ASSERT_TRUE(peer.Write("2"));
     ASSERT_TRUE(Eventually([] { return destroyMs >= 0; }, 15000)) << "the object was not destroyed";
+    EXPECT_GE(destroyMs.load(), static_cast<long long>(kBusyHookMs) - 50)
+        << "the destruction did not wait for the other thread's hook";
     EXPECT_LT(destroyMs.load(), 2000) << "the destruction waited for the hook it was called from";
     EXPECT_TRUE(Eventually([&] { return PortIsFree(pair.ComA()); }));
 }
