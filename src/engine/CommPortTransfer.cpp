@@ -92,12 +92,11 @@ ERR CommPortEngine::WritePending(unsigned long* written)
 ERR CommPortEngine::SetDCB(const DCB& settings)
 {
     OperationLock lock(*this);
-    // The settings are written under the lock only: a hook whose thread a Close is waiting for
-    // gets no lock and changes nothing.
-    if (!lock)
-        return CCommLib::ERR_NOT_OPEN;
+    // Stored whatever comes next. A hook whose thread a Close waits for gets no lock, yet stores
+    // safely: the closer holds the lock and waits for this very thread, so no other writer runs
+    // until the hook returns.
     dcb = settings;
-    if (!portHandle.Load())
+    if (!lock || !portHandle.Load())
         return CCommLib::ERR_NOT_OPEN;
     return calls.SetCommState(portHandle.Load(), &dcb) ? CCommLib::ERR_OK : CCommLib::ERR_IO;
 }
