@@ -181,13 +181,16 @@ bool EventThreadRun::WaitEnded(DWORD milliseconds)
 bool EventThreadRun::Dispatch(DWORD mask)
 {
     DWORD queued = 0;
+    DWORD errors = 0;
     unsigned long readSoFar = 0;
     {
+        // Copied under the lock: once it is released, an Open may reset errorFlags.
         CommPortEngine::OperationLock lock(engine);
         if (!lock)
             return true;
         calls.ClearCommError(port, &engine.errorFlags, &engine.comStat);
         queued = engine.comStat.cbInQue;
+        errors = engine.errorFlags;
         readSoFar = engine.bytesReceived;
     }
     const bool news = mask != EV_RXCHAR || queued != lastQueued || readSoFar != lastReceived;
@@ -195,7 +198,7 @@ bool EventThreadRun::Dispatch(DWORD mask)
     lastReceived = readSoFar;
     // After each hook: a hook may have closed the port, and this thread then ends at once.
     if (mask & EV_ERR) {
-        engine.EventError(engine.comStat, engine.errorFlags);
+        engine.EventError(engine.comStat, errors);
         if (!running.Load())
             return news;
     }

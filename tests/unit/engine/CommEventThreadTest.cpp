@@ -7,6 +7,7 @@
 
 #include "ComPort.h"
 #include "Eventually.h"
+#include "ImportPatch.h"
 #include "NullModem.h"
 #include "PeerPort.h"
 #include "TestEngine.h"
@@ -38,6 +39,7 @@ BOOL WINAPI VanishedWait(HANDLE, LPDWORD mask, LPOVERLAPPED)
 std::atomic<DWORD> closeWait{0xFFFFFFFF};
 HANDLE eventThread = nullptr;
 HANDLE closeWaits = nullptr; // set when Close starts waiting for the event thread, if not null
+HANDLE hostReads = nullptr;  // set when the host thread's Receive reads, holding the lock
 
 HANDLE WINAPI KeepThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE proc,
                          LPVOID param, DWORD flags, LPDWORD id)
@@ -113,8 +115,8 @@ TEST_F(EventThreadOnRig, CloseDoesNotWaitForAThreadThatWaitsForTheLock)
     EXPECT_EQ(0, engine->hooks.load()) << "no hook for an event that came during Close";
 }
 
-// The stored settings are written under the lock only: a hook whose thread a Close waits for,
-// holding the lock, changes nothing.
+// A hook whose thread a Close waits for, holding the lock, still stores its settings: they are
+// what the next Open applies, as ERR_NOT_OPEN says.
 class SettingDuringCloseEngine : public TestEngine {
 public:
     using TestEngine::TestEngine;
@@ -133,7 +135,7 @@ public:
     HANDLE inHook = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 };
 
-TEST_F(EventThreadOnRig, AHookWhoseThreadCloseWaitsForStoresNoSettings)
+TEST_F(EventThreadOnRig, AHookWhoseThreadCloseWaitsForStoresItsSettingsForTheNextOpen)
 {
     closeWaits = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     auto engine = MakeEngine<SettingDuringCloseEngine>(1024ul, 1024ul, calls);
@@ -143,7 +145,7 @@ TEST_F(EventThreadOnRig, AHookWhoseThreadCloseWaitsForStoresNoSettings)
     EXPECT_EQ(CL::ERR_OK, engine->Close());
     EXPECT_EQ(WAIT_OBJECT_0, closeWait.load()) << "the thread ended within Close's wait";
     EXPECT_EQ(CL::ERR_NOT_OPEN, engine->result.load());
-    EXPECT_EQ(static_cast<DWORD>(CBR_19200), engine->GetDCB().BaudRate);
+    EXPECT_EQ(static_cast<DWORD>(CBR_4800), engine->GetDCB().BaudRate);
     CloseHandle(closeWaits);
     closeWaits = nullptr;
     CloseHandle(engine->inHook);
@@ -163,8 +165,8 @@ public:
         if (Open(port) != CL::ERR_OK)
             return;
         SetEvent(reopened);
-        WaitForSingleObject(receiving, 5000);
-        Sleep(200); // the host thread's Receive holds the lock now, for its 1 s time-out
+        // The host thread's Receive holds the lock from here, for its 1 s time-out.
+        WaitForSingleObject(hostReads, 5000);
         sent = Send("late");
         const DCB same = GetDCB();
         stored = SetDCB(same);
@@ -173,16 +175,23 @@ public:
     std::atomic<int> sent{-1};
     std::atomic<int> stored{-1};
     HANDLE reopened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE receiving = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 };
+
+// Only the host thread reads in this test, and it reads under the lock.
+BOOL WINAPI SignalRead(HANDLE h, LPVOID buffer, DWORD length, LPDWORD got, LPOVERLAPPED o)
+{
+    SetEvent(hostReads);
+    return ReadFile(h, buffer, length, got, o);
+}
 
 TEST_F(EventThreadOnRig, AHookThatOpenedThePortAgainWaitsForTheLockLikeAnyCaller)
 {
+    hostReads = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    calls.ReadFile = SignalRead;
     auto engine = MakeEngine<ReopeningEngine>(1024ul, 1024ul, calls);
     ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
     ASSERT_TRUE(peer.Write("x"));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(engine->reopened, 5000));
-    SetEvent(engine->receiving);
     char buffer[8];
     unsigned long got = 0;
     engine->Receive(buffer, sizeof buffer, &got); // nothing comes: it holds the lock for 1 s
@@ -192,7 +201,8 @@ TEST_F(EventThreadOnRig, AHookThatOpenedThePortAgainWaitsForTheLockLikeAnyCaller
     EXPECT_EQ("late", peer.Read(4, 2000));
     EXPECT_EQ(CL::ERR_OK, engine->Close());
     CloseHandle(engine->reopened);
-    CloseHandle(engine->receiving);
+    CloseHandle(hostReads);
+    hostReads = nullptr;
 }
 
 } // namespace
@@ -253,6 +263,119 @@ TEST_F(EventThreadOnRig, EachWakeUpCallsItsHooksInTheFixedOrder)
     Sleep(50);
     EXPECT_EQ(expected, engine->Order()) << "EV_RXFLAG is not an event of the library";
     EXPECT_EQ(CL::ERR_OK, engine->Close());
+}
+
+// EventError gets the error word of its own wake-up although the port is closed and opened again,
+// which resets the engine's word, between that wake-up's ClearCommError and the hook. The
+// interleaving is forced: the event thread lingers in the lock's release until the host has
+// reopened, and the host's Close gives up on the thread at once.
+namespace reset {
+
+std::atomic<bool> armed{false};
+DWORD eventThreadId = 0;
+DWORD hostThreadId = 0;
+HANDLE clearing = nullptr;  // the event thread holds the port lock in its ClearCommError
+HANDLE hostWaits = nullptr; // the host's Close waits for the port lock
+HANDLE reopened = nullptr;
+
+HANDLE WINAPI FirstThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE proc,
+                          LPVOID param, DWORD flags, LPDWORD id)
+{
+    const HANDLE thread = CreateThread(sa, stack, proc, param, flags, id);
+    if (!eventThreadId)
+        eventThreadId = *id;
+    return thread;
+}
+
+// Thread handles are compared by id: a closed one's value may come back for the next thread.
+DWORD WINAPI GiveUpOnFirstThread(HANDLE h, DWORD ms)
+{
+    return GetThreadId(h) == eventThreadId ? WAIT_TIMEOUT : WaitForSingleObject(h, ms);
+}
+
+BOOL WINAPI FramingError(HANDLE port, LPDWORD errors, LPCOMSTAT status)
+{
+    const BOOL done = ClearCommError(port, errors, status);
+    if (armed && GetCurrentThreadId() == eventThreadId) {
+        *errors = CE_FRAME;
+        SetEvent(clearing);
+        WaitForSingleObject(hostWaits, 5000);
+    }
+    return done;
+}
+
+// The program's own imports of these two are rebound to the functions below, which call the
+// originals through kernel32 directly.
+decltype(&SleepConditionVariableSRW) realSleep = nullptr;
+decltype(&WakeConditionVariable) realWake = nullptr;
+
+BOOL WINAPI NoteHostWait(PCONDITION_VARIABLE cv, PSRWLOCK lock, DWORD ms, ULONG flags)
+{
+    if (armed && GetCurrentThreadId() == hostThreadId)
+        SetEvent(hostWaits);
+    return realSleep(cv, lock, ms, flags);
+}
+
+void WINAPI WakeThenLinger(PCONDITION_VARIABLE cv)
+{
+    const bool linger = armed && GetCurrentThreadId() == eventThreadId;
+    if (linger)
+        armed = false;
+    realWake(cv);
+    if (linger)
+        WaitForSingleObject(reopened, 5000);
+}
+
+class ErrorEngine : public TestEngine {
+public:
+    using TestEngine::TestEngine;
+    void EventError(COMSTAT&, unsigned long errors) override { seen = static_cast<long>(errors); }
+    std::atomic<long> seen{-1};
+};
+
+} // namespace reset
+
+TEST_F(EventThreadOnRig, EventErrorGetsTheWordOfItsOwnWakeUp)
+{
+    static const DWORD masks[] = {EV_ERR, 0};
+    script = masks;
+    scriptAt = 0;
+    reset::clearing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    reset::hostWaits = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    reset::reopened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    reset::hostThreadId = GetCurrentThreadId();
+    reset::eventThreadId = 0;
+    calls.WaitCommEvent = ScriptedWait;
+    calls.CreateThread = reset::FirstThread;
+    calls.WaitForSingleObject = reset::GiveUpOnFirstThread;
+    calls.ClearCommError = reset::FramingError;
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    reset::realSleep = reinterpret_cast<decltype(reset::realSleep)>(
+        reinterpret_cast<void*>(GetProcAddress(kernel32, "SleepConditionVariableSRW")));
+    reset::realWake = reinterpret_cast<decltype(reset::realWake)>(
+        reinterpret_cast<void*>(GetProcAddress(kernel32, "WakeConditionVariable")));
+    const HMODULE program = GetModuleHandleA(nullptr);
+    ImportPatch sleeps(program, "kernel32.dll", "SleepConditionVariableSRW",
+                       reinterpret_cast<void*>(&reset::NoteHostWait));
+    ImportPatch wakes(program, "kernel32.dll", "WakeConditionVariable",
+                      reinterpret_cast<void*>(&reset::WakeThenLinger));
+    ASSERT_TRUE(sleeps.Ok() && wakes.Ok());
+
+    auto engine = MakeEngine<reset::ErrorEngine>(1024ul, 1024ul, calls);
+    reset::armed = true;
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reset::clearing, 5000));
+    EXPECT_EQ(CL::ERR_THREAD_TIMEOUT, engine->Close());
+    EXPECT_FALSE(reset::armed.load()) << "the event thread did not linger in the lock's release";
+    EXPECT_EQ(CL::ERR_OK, engine->Open(Port()));
+    SetEvent(reset::reopened);
+    EXPECT_TRUE(Eventually([&] { return engine->seen >= 0; }));
+    EXPECT_EQ(CE_FRAME, engine->seen.load());
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
+    reset::armed = false;
+    CloseHandle(reset::clearing);
+    CloseHandle(reset::hostWaits);
+    CloseHandle(reset::reopened);
 }
 
 } // namespace
