@@ -139,7 +139,13 @@ extern "C" UINT_PTR __security_cookie = kInitialCookie;
 
 extern "C" [[noreturn]] void __cdecl __report_gsfailure(UINT_PTR)
 {
-    __fastfail(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE);
+    if (IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE))
+        __fastfail(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE);
+    // Windows 7 has no fast-fail: there int 0x29 is an access violation, which a host's handler
+    // could swallow. Ending the process raises nothing to handle, with fast-fail's exit code.
+    TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
+    // It does not return when it ends the calling process.
+    __builtin_unreachable();
 }
 
 extern "C" void __fastcall __security_check_cookie(UINT_PTR cookie)

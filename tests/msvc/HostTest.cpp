@@ -7,8 +7,10 @@
 #include "RigPair.h"
 #include "Tests.h"
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc > 1)
+        return RunRuntimeRole(argv[1]);
     TestRuntime();
     TestMembersWithoutPort();
     TestConstructionFailures();

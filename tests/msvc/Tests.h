@@ -4,8 +4,11 @@
 
 class RigPair;
 
-// The runtime that the Microsoft-ABI build's binaries share: thread-safe statics.
+// The runtime that the Microsoft-ABI build's binaries share: thread-safe statics, and how a
+// process ends, in copies of this program that RunRuntimeRole plays.
 void TestRuntime();
+// What a copy of this program started with `role` does; its exit code.
+int RunRuntimeRole(const char* role);
 // The object's layout and vftable, and the members that need no port, dialogs included.
 void TestMembersWithoutPort();
 // The constructor's failures, caught in this module.
