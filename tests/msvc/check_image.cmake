@@ -1,11 +1,15 @@
 # Checks the tables of the Microsoft-ABI Mokacomm.dll:
-#   cmake -DDLL=... -DHOST_OBJECTS=a|b -DPROBE_OBJECTS=... -DARCH=i686|x86_64 -P check_image.cmake
+#   cmake -DDLL=... -DHOST_OBJECTS=a|b -DPROBE_OBJECTS=... -DARCH=i686|x86_64 -DPYTHON=python3
+#         -P check_image.cmake
 # - its exports are exactly the class: the CCommLib members that the host test's objects import,
 #   and those that the probe's object exports by the compiler's own accord;
 # - it imports kernel32, user32, advapi32 and msvcrt.dll only;
 # - it has the security features of a Visual C++ DLL: ASLR, DEP, a stack cookie in the load
 #   configuration, and on i686 a SafeSEH table; on x86_64 high-entropy ASLR;
-# - its thread-local data has a TLS directory.
+# - its thread-local data has a TLS directory;
+# - the exceptions it throws are described as Visual C++ describes its own, which a host's runtime
+#   matches with its catch clauses: classes (not structs) of the size of Visual C++'s, each
+#   catchable as itself and as std::exception.
 set(failures "")
 
 function(run output)
@@ -85,6 +89,27 @@ if(ARCH STREQUAL "i686")
     list(APPEND failures "no SafeSEH table")
   endif()
   message(STATUS "SafeSEH table of ${CMAKE_MATCH_1} handlers")
+endif()
+
+# One line per thrown type: its catchable types, itself first, each as NAME:SIZE.
+run(thrown ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/throw_info.py ${DLL})
+# Visual C++'s exceptions are its std::exception: the vftable pointer, the text, the flag that
+# says whether it owns the text.
+if(ARCH STREQUAL "x86_64")
+  set(size 24)
+else()
+  set(size 12)
+endif()
+set(expected_thrown
+  ".?AVbad_alloc@std@@:${size} .?AVexception@std@@:${size}"
+  ".?AVruntime_error@std@@:${size} .?AVexception@std@@:${size}")
+string(STRIP "${thrown}" thrown)
+string(REPLACE "\n" ";" thrown "${thrown}")
+list(JOIN thrown "\n     " listing)
+message(STATUS "thrown types:\n     ${listing}")
+if(NOT thrown STREQUAL expected_thrown)
+  list(JOIN expected_thrown "\n     " listing)
+  list(APPEND failures "thrown types differ from Visual C++'s std::bad_alloc and std::runtime_error,\n     ${listing}")
 endif()
 
 if(failures)
