@@ -1,12 +1,13 @@
 # Checks the tables of the Microsoft-ABI Mokacomm.dll:
-#   cmake -DDLL=... -DHOST_OBJECTS=a|b -DPROBE_OBJECTS=... -DARCH=i686|x86_64 -DPYTHON=python3
-#         -P check_image.cmake
+#   cmake -DDLL=... -DDLL_OBJECTS=a|b -DHOST_OBJECTS=a|b -DPROBE_OBJECTS=...
+#         -DARCH=i686|x86_64 -DPYTHON=python3 -P check_image.cmake
 # - its exports are exactly the class: the CCommLib members that the host test's objects import,
 #   and those that the probe's object exports by the compiler's own accord;
 # - it imports kernel32, user32, advapi32 and msvcrt.dll only;
 # - it has the security features of a Visual C++ DLL: ASLR, DEP, a stack cookie in the load
 #   configuration, and on i686 a SafeSEH table; on x86_64 high-entropy ASLR;
-# - its thread-local data has a TLS directory;
+# - its thread-local data has a TLS directory, and no dynamic initialisers, which its runtime
+#   does not run;
 # - the exceptions it throws are described as Visual C++ describes its own, which a host's runtime
 #   matches with its catch clauses: classes (not structs) of the size of Visual C++'s, each
 #   catchable as itself and as std::exception.
@@ -68,6 +69,18 @@ run(headers llvm-readobj-14 --file-headers --sections --coff-load-config ${DLL})
 if(headers MATCHES "Name: \\.tls " AND NOT headers MATCHES "TLSTableRVA: 0x[1-9A-F]")
   list(APPEND failures "thread-local data without a TLS directory")
 endif()
+# A thread_local object with a dynamic initialiser puts a call in .CRT$XD*, which Visual C++'s
+# runtime makes from its __dyn_tls_init (the object asks the linker for it) and the project's does
+# not. The image keeps no trace of those sections; its objects do.
+string(REPLACE "|" ";" dll_objects "${DLL_OBJECTS}")
+# The compiled resources among them have no sections.
+list(FILTER dll_objects EXCLUDE REGEX "\\.res$")
+foreach(object ${dll_objects})
+  run(sections llvm-readobj-14 --sections ${object})
+  if(sections MATCHES "Name: \\.CRT\\$XD")
+    list(APPEND failures "thread-local data initialised dynamically, in ${object}")
+  endif()
+endforeach()
 set(wanted DYNAMIC_BASE NX_COMPAT)
 if(ARCH STREQUAL "x86_64")
   list(APPEND wanted HIGH_ENTROPY_VA)
