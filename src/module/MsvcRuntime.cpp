@@ -185,6 +185,18 @@ __attribute__((no_stack_protector)) void InitSecurityCookie()
 
 namespace {
 
+// Holds an SRW lock for its scope.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) : lock(lock) { AcquireSRWLockExclusive(&lock); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock); }
+
+private:
+    SRWLOCK& lock;
+};
+
 using Callback = void(__cdecl*)();
 
 #pragma section(".CRT$XCA", long, read)
@@ -196,7 +208,19 @@ struct ExitCall {
     ExitCall* next;
     Callback call;
 };
-ExitCall* volatile exitCalls = nullptr;
+SRWLOCK exitLock = SRWLOCK_INIT;
+// The last registered first; under exitLock.
+ExitCall* exitCalls = nullptr;
+
+// Takes the call registered last, or null when none is left.
+ExitCall* TakeExitCall()
+{
+    ExclusiveLock lock(exitLock);
+    ExitCall* entry = exitCalls;
+    if (entry)
+        exitCalls = entry->next;
+    return entry;
+}
 
 } // namespace
 
@@ -208,12 +232,9 @@ extern "C" int __cdecl atexit(Callback call)
     if (!entry)
         return -1;
     entry->call = call;
-    void* head;
-    do {
-        head = exitCalls;
-        entry->next = static_cast<ExitCall*>(head);
-    } while (InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&exitCalls), entry,
-                                               head) != head);
+    ExclusiveLock lock(exitLock);
+    entry->next = exitCalls;
+    exitCalls = entry;
     return 0;
 }
 
@@ -227,15 +248,13 @@ __attribute__((no_stack_protector)) void MsvcRuntimeStart()
     }
 }
 
+// One call at a time, outside the lock: a function that an exit function registers (a static
+// object that a destructor makes) is run next.
 void MsvcRuntimeStop()
 {
-    auto* entry = static_cast<ExitCall*>(
-        InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&exitCalls), nullptr));
-    while (entry) {
-        ExitCall* next = entry->next;
+    while (ExitCall* entry = TakeExitCall()) {
         entry->call();
         Free(entry);
-        entry = next;
     }
 }
 
@@ -279,14 +298,6 @@ const int kStaticBeingMade = -1;
 SRWLOCK staticsLock = SRWLOCK_INIT;
 CONDITION_VARIABLE staticMade = CONDITION_VARIABLE_INIT;
 
-class StaticsLock {
-public:
-    StaticsLock() { AcquireSRWLockExclusive(&staticsLock); }
-    StaticsLock(const StaticsLock&) = delete;
-    StaticsLock& operator=(const StaticsLock&) = delete;
-    ~StaticsLock() { ReleaseSRWLockExclusive(&staticsLock); }
-};
-
 } // namespace
 
 extern "C" {
@@ -295,7 +306,7 @@ __declspec(thread) int _Init_thread_epoch = INT_MIN;
 
 void __cdecl _Init_thread_header(int* guard) noexcept
 {
-    StaticsLock lock;
+    ExclusiveLock lock(staticsLock);
     while (*guard == kStaticBeingMade)
         SleepConditionVariableSRW(&staticMade, &staticsLock, INFINITE, 0);
     if (*guard == kStaticNotMade)
@@ -307,7 +318,7 @@ void __cdecl _Init_thread_header(int* guard) noexcept
 void __cdecl _Init_thread_footer(int* guard) noexcept
 {
     {
-        StaticsLock lock;
+        ExclusiveLock lock(staticsLock);
         *guard = ++_Init_global_epoch;
         _Init_thread_epoch = _Init_global_epoch;
     }
@@ -318,7 +329,7 @@ void __cdecl _Init_thread_footer(int* guard) noexcept
 void __cdecl _Init_thread_abort(int* guard) noexcept
 {
     {
-        StaticsLock lock;
+        ExclusiveLock lock(staticsLock);
         *guard = kStaticNotMade;
     }
     WakeAllConditionVariable(&staticMade);

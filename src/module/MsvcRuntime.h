@@ -6,7 +6,7 @@
 // Makes the stack cookie, then constructs the module's static objects.
 void MsvcRuntimeStart();
 
-// Destroys the module's static objects, the last made first.
+// Destroys the module's static objects, the last made first, and those made meanwhile too.
 void MsvcRuntimeStop();
 
 #endif

@@ -86,6 +86,40 @@ int OverrunWithoutFastFail()
     return kSurvived;
 }
 
+// ---- The copy whose exit functions register another: a static object's destructor that makes
+// a function's static object, whose destructor the runtime registers then.
+
+const char kExitListRole[] = "exit-list";
+const int kExitListNotRun = 6;
+
+// The destructors run so far, one digit each in the order they ran.
+int exitSteps = 0;
+const int kEarlyThenLate = 12;
+
+struct Late {
+    ~Late() { exitSteps = exitSteps * 10 + 2; }
+};
+
+struct Early {
+    ~Early()
+    {
+        exitSteps = exitSteps * 10 + 1;
+        static Late late;
+    }
+};
+
+// Made first, so destroyed last: ends the process with the order the others ran in.
+struct Reporter {
+    ~Reporter() { ExitProcess(static_cast<UINT>(exitSteps)); }
+};
+
+int RegisterExitFunctions()
+{
+    static Reporter reporter;
+    static Early early;
+    return kExitListNotRun;
+}
+
 // ---- The parent's side.
 
 const DWORD kCopyWaitMs = 30000;
@@ -170,6 +204,8 @@ int RunRuntimeRole(const char* role)
 {
     if (strcmp(role, kOverrunRole) == 0)
         return OverrunWithoutFastFail();
+    if (strcmp(role, kExitListRole) == 0)
+        return RegisterExitFunctions();
     printf("no role %s\n", role);
     return kUnknownRole;
 }
@@ -202,4 +238,10 @@ void TestRuntime()
         CHECK_EQ(end.exitCode, STATUS_STACK_BUFFER_OVERRUN);
         CHECK_EQ(end.exceptions, 0);
     }
+
+    // A function registered while the exit list runs is run too, before those registered
+    // earlier.
+    const CopyEnd exitList = RunCopy(kExitListRole, false);
+    CHECK(exitList.ended);
+    CHECK_EQ(exitList.exitCode, kEarlyThenLate);
 }
