@@ -56,6 +56,32 @@ Caught AsAnything()
     return kNothing;
 }
 
+// Copies of the failure made in its catch clause, by the copy constructor and by assignment,
+// outlive the object that the DLL threw and freed: each must have a text of its own.
+void CheckCopiesOwnTheirText()
+{
+    char thrownText[128] = "";
+    const char* thrownStorage = nullptr;
+    std::runtime_error* copied = nullptr;
+    std::runtime_error assigned("before the failure");
+    try {
+        CCommLib object;
+    } catch (const std::runtime_error& failure) {
+        thrownStorage = failure.what();
+        lstrcpynA(thrownText, thrownStorage, sizeof thrownText);
+        copied = new std::runtime_error(failure);
+        assigned = failure;
+    }
+    if (!CHECK(copied != nullptr))
+        return;
+    CHECK(strstr(thrownText, "CreateEventA") != nullptr);
+    CHECK(copied->what() != thrownStorage);
+    CHECK(assigned.what() != thrownStorage);
+    CHECK_EQ(strcmp(copied->what(), thrownText), 0);
+    CHECK_EQ(strcmp(assigned.what(), thrownText), 0);
+    delete copied;
+}
+
 } // namespace
 
 void TestConstructionFailures()
@@ -71,6 +97,7 @@ void TestConstructionFailures()
         CHECK_EQ(AsException(what), kException);
         CHECK(strstr(what, "CreateEventA") != nullptr);
         CHECK_EQ(AsAnything(), kAnything);
+        CheckCopiesOwnTheirText();
     }
     {
         ImportPatch heap(library, "kernel32.dll", "HeapAlloc", reinterpret_cast<void*>(&NoMemory));
