@@ -1,6 +1,7 @@
 // A host of the Microsoft-ABI Mokacomm.dll, built in MSVC mode without any standard library: it
 // links every exported member, so it links only if the decorations match, and checks through
 // the real DLL that the class, its hooks and its exceptions work across the module boundary.
+// Started with an argument, it is a copy that plays a role for the runtime's tests instead.
 #include <stdio.h>
 
 #include "Check.h"
