@@ -31,8 +31,13 @@ WindowHostProcess::WindowHostProcess(const std::string& arguments)
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return;
-    window = gui::WaitForWindow([](HWND w) { return gui::ClassName(w) == kMainClass; },
-                                gui::kWaitMs, process.dwProcessId);
+    const HWND shown = gui::WaitForWindow(
+        [](HWND w) { return gui::ClassName(w) == kMainClass; }, gui::kWaitMs,
+        process.dwProcessId);
+    // A menu command comes from the active window, and the library's dialogs take that window as
+    // their owner: a command posted before Wine has activated the new window would find none.
+    if (shown && Eventually([&] { return GetForegroundWindow() == shown; }, gui::kWaitMs))
+        window = shown;
 }
 
 WindowHostProcess::~WindowHostProcess()

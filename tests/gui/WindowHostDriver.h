@@ -12,14 +12,14 @@
 
 class WindowHostProcess {
 public:
-    // Starts the host with this command line and waits for its main window.
+    // Starts the host with this command line and waits until its main window is the active one.
     explicit WindowHostProcess(const std::string& arguments = "");
     WindowHostProcess(const WindowHostProcess&) = delete;
     WindowHostProcess& operator=(const WindowHostProcess&) = delete;
     // Terminates a host that is still running.
     ~WindowHostProcess();
 
-    // The main window; null when the host did not start or showed no window in time.
+    // The main window; null when the host did not start or its window was not active in time.
     HWND Window() const { return window; }
     HWND Control(int id) const { return GetDlgItem(window, id); }
     DWORD ProcessId() const { return process.dwProcessId; }

@@ -31,7 +31,7 @@ TEST(WindowHostTest, OpensThroughTheDialogTalksShowsLinesAndTakesNewSettings)
     ASSERT_TRUE(peer.IsOpen());
 
     WindowHostProcess host;
-    ASSERT_NE(host.Window(), nullptr) << "the window host showed no window";
+    ASSERT_NE(host.Window(), nullptr) << "the window host's window did not become active";
     const HWND output = host.Control(IDC_OUTPUT);
     const HWND status = host.Control(IDC_MESSAGE);
 
