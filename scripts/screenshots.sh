@@ -40,10 +40,11 @@ shoot() {
     shift
     proceed="$scratch/proceed-$1"
     out="$scratch/out-$1"
+    exe="$build/bin/$program.exe"
     if [ "$1" = - ]; then
-        wine "$build/bin/$program.exe" "$(windows_path "$proceed")" >"$out" 2>&1 &
+        "$(mokacomm_loader "$exe")" "$exe" "$(windows_path "$proceed")" >"$out" 2>&1 &
     else
-        wine "$build/bin/$program.exe" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
+        "$(mokacomm_loader "$exe")" "$exe" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
     fi
     pid=$!
     i=0

@@ -43,4 +43,4 @@ fi
 cp "$work/install/bin/"*.dll "$work/host/"
 
 set -- $("$rigctl" up --session "$session")
-wine "$work/host/package_host.exe" "COM$1" "COM$2"
+"$(mokacomm_loader "$work/host/package_host.exe")" "$work/host/package_host.exe" "COM$1" "COM$2"
