@@ -7,6 +7,7 @@
 
 #include "ComPort.h"
 #include "Eventually.h"
+#include "ImportPatch.h"
 #include "Mokacomm.h"
 #include "NullModem.h"
 #include "PeerPort.h"
@@ -120,21 +121,56 @@ TEST_F(Transfer, SetLineStatDrivesThePeersLinesAndReportsRefusals)
     EXPECT_EQ(platformError, host.GetLastError());
 }
 
+// The reader thread's calls inside Mokacomm.dll, in the order of `steps`. The event thread waits
+// with GetOverlappedResult too, so only the reader's calls count.
+std::atomic<DWORD> readerThread{0};
+HANDLE readIssued = nullptr;
+std::atomic<int> steps{0};
+std::atomic<int> readEndedAt{0};
+
+BOOL WINAPI NoteRead(HANDLE h, LPVOID buffer, DWORD length, LPDWORD got, LPOVERLAPPED o)
+{
+    const BOOL done = ReadFile(h, buffer, length, got, o);
+    if (GetCurrentThreadId() == readerThread)
+        SetEvent(readIssued);
+    return done;
+}
+
+BOOL WINAPI NoteReadEnd(HANDLE h, LPOVERLAPPED o, LPDWORD transferred, BOOL wait)
+{
+    const BOOL done = GetOverlappedResult(h, o, transferred, wait);
+    if (GetCurrentThreadId() == readerThread)
+        readEndedAt = ++steps;
+    return done;
+}
+
 TEST_F(Transfer, AWaitingReceiveHoldsBackOtherOperations)
 {
-    std::atomic<bool> readDone{false};
-    std::atomic<bool> lineSetBeforeReadEnded{false};
+    const HMODULE library = GetModuleHandleA("Mokacomm.dll");
+    ImportPatch reads(library, "kernel32.dll", "ReadFile", reinterpret_cast<void*>(&NoteRead));
+    ImportPatch ends(library, "kernel32.dll", "GetOverlappedResult",
+                     reinterpret_cast<void*>(&NoteReadEnd));
+    ASSERT_TRUE(reads.Ok() && ends.Ok());
+    readIssued = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    readEndedAt = 0;
+    // An object takes its kernel32 calls when it is made: this one after the patches.
+    CCommLib watched;
+    ASSERT_EQ(CL::ERR_OK, host.Close());
+    ASSERT_EQ(CL::ERR_OK, watched.Open(PortOf(pair.ComA())));
     std::thread reader([&] {
+        readerThread = GetCurrentThreadId();
         char buffer[8];
         unsigned long got = 0;
-        host.Receive(buffer, sizeof buffer, &got); // nothing comes: ends by its time-out
-        readDone = true;
+        watched.Receive(buffer, sizeof buffer, &got); // nothing comes: ends by its time-out
     });
-    Sleep(100);
-    EXPECT_EQ(CL::ERR_OK, host.SetLineStat(SETDTR));
-    lineSetBeforeReadEnded = !readDone;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(readIssued, 5000)) << "no read began";
+    EXPECT_EQ(CL::ERR_OK, watched.SetLineStat(SETDTR));
+    const int lineSetAt = ++steps;
     reader.join();
-    EXPECT_FALSE(lineSetBeforeReadEnded);
+    readerThread = 0;
+    CloseHandle(readIssued);
+    EXPECT_NE(0, readEndedAt.load()) << "the read did not wait";
+    EXPECT_GT(lineSetAt, readEndedAt.load()) << "SetLineStat returned while the read waited";
 }
 
 TEST_F(Transfer, ASendRacingACloseReportsAClosedPort)
