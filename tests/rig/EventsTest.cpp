@@ -356,15 +356,31 @@ TEST_P(CloseFromHook, ReturnsAtOnceWithThePortClosedAndNoHookFollows)
 
 INSTANTIATE_TEST_SUITE_P(EachHook, CloseFromHook, ::testing::Values('R', 'L', 'T', 'E'));
 
+HANDLE maskEmptied = nullptr;
+
+// Close empties the event mask while it holds the lock, before it waits for the thread.
+BOOL WINAPI NoteEmptyMask(HANDLE port, DWORD mask)
+{
+    const BOOL done = SetCommMask(port, mask);
+    if (mask == 0)
+        SetEvent(maskEmptied);
+    return done;
+}
+
 TEST_F(Events, AHookThatWantsTheLockDoesNotHoldUpAHostClose)
 {
+    maskEmptied = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ImportPatch watcher(GetModuleHandleA("Mokacomm.dll"), "kernel32.dll", "SetCommMask",
+                        reinterpret_cast<void*>(&NoteEmptyMask));
+    ASSERT_TRUE(watcher.Ok());
     RecordingHost host;
     std::atomic<bool> inHook{false};
     std::atomic<int> hookReceive{-1};
     host.onRx = [&](RecordingHost& h, unsigned long n) {
         if (inHook.exchange(true))
             return;
-        Sleep(200); // the host thread is in Close meanwhile, holding the lock
+        // The host thread is in Close from here, holding the lock.
+        WaitForSingleObject(maskEmptied, 5000);
         char buffer[64];
         unsigned long got = 0;
         hookReceive = h.Receive(buffer, n < 64 ? n : 64, &got);
@@ -376,6 +392,7 @@ TEST_F(Events, AHookThatWantsTheLockDoesNotHoldUpAHostClose)
     EXPECT_EQ(CL::ERR_OK, host.Close());
     EXPECT_LT(GetTickCount64() - start, 5000u);
     EXPECT_EQ(0, hookReceive.load()) << "the hook's Receive found the port closing";
+    CloseHandle(maskEmptied);
 }
 
 } // namespace
