@@ -1,5 +1,6 @@
 # `cmake --install` puts the header, Mokacomm.dll, its import library (Mokacomm.lib in the
-# Microsoft-ABI build, libMokacomm.dll.a in the mingw-w64 build) and a CMake package in place.
+# Microsoft-ABI build, with Mokacomm.pdb; libMokacomm.dll.a in the mingw-w64 build) and a CMake
+# package in place.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -10,6 +11,10 @@ install(TARGETS Mokacomm EXPORT MokacommTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/include/Mokacomm.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The Microsoft-ABI DLL's PDB, where a debugger looks for it first: beside the DLL.
+if(MSVC)
+  install(FILES $<TARGET_PDB_FILE:Mokacomm> DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 # The GCC runtime DLLs that the i686 mingw-w64 DLL uses (cmake/GccRuntime.cmake).
 if(MOKACOMM_GCC_RUNTIME_DLLS)
   install(FILES ${MOKACOMM_GCC_RUNTIME_DLLS} DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -1,6 +1,6 @@
 # Checks the tables of the Microsoft-ABI Mokacomm.dll:
 #   cmake -DDLL=... -DDLL_OBJECTS=a|b -DHOST_OBJECTS=a|b -DPROBE_OBJECTS=...
-#         -DARCH=i686|x86_64 -DPYTHON=python3 -P check_image.cmake
+#         -DARCH=i686|x86_64 -DPYTHON=python3 -DBUILD_FOLDERS=a|b -P check_image.cmake
 # - its exports are exactly the class: the CCommLib members that the host test's objects import,
 #   and those that the probe's object exports by the compiler's own accord;
 # - it imports kernel32, user32, advapi32 and msvcrt.dll only;
@@ -10,7 +10,9 @@
 #   does not run;
 # - the exceptions it throws are described as Visual C++ describes its own, which a host's runtime
 #   matches with its catch clauses: classes (not structs) of the size of Visual C++'s, each
-#   catchable as itself and as std::exception.
+#   catchable as itself and as std::exception;
+# - its debug directory names its PDB by file name only, and no folder of the build (BUILD_FOLDERS)
+#   appears in it, in 8-bit or UTF-16 text.
 set(failures "")
 
 function(run output)
@@ -103,6 +105,23 @@ if(ARCH STREQUAL "i686")
   endif()
   message(STATUS "SafeSEH table of ${CMAKE_MATCH_1} handlers")
 endif()
+
+run(debug llvm-readobj-14 --coff-debug-directory ${DLL})
+string(REGEX MATCHALL "PDBFileName: [^\n]*" pdb_names "${debug}")
+if(NOT pdb_names STREQUAL "PDBFileName: Mokacomm.pdb")
+  list(APPEND failures "the debug directory names its PDB as: ${pdb_names}")
+endif()
+file(READ ${DLL} image HEX)
+string(REPLACE "|" ";" build_folders "${BUILD_FOLDERS}")
+foreach(folder ${build_folders})
+  string(HEX "${folder}" text)
+  string(REGEX REPLACE "(..)" "\\100" utf16 "${text}")
+  string(FIND "${image}" "${text}" at_text)
+  string(FIND "${image}" "${utf16}" at_utf16)
+  if(NOT at_text EQUAL -1 OR NOT at_utf16 EQUAL -1)
+    list(APPEND failures "the image holds the path ${folder}")
+  endif()
+endforeach()
 
 # One line per thrown type: its catchable types, itself first, each as NAME:SIZE.
 run(thrown ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/throw_info.py ${DLL})
