@@ -8,12 +8,17 @@
 # beside the programs and into the package's bin/, and so does every program whose target has the
 # property MOKACOMM_SHARED_GCC_RUNTIME (a host that catches the library's exceptions); the other
 # programs keep the runtime inside.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(MOKACOMM_GCC_RUNTIME_DLLS)
   foreach(dll libgcc_s_dw2-1.dll libstdc++-6.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+    # MSYS2 keeps them beside the compiler, where -print-file-name does not look.
+    if(NOT IS_ABSOLUTE "${path}")
+      get_filename_component(compiler_dir ${CMAKE_CXX_COMPILER} DIRECTORY)
+      set(path ${compiler_dir}/${dll})
+    endif()
+    if(NOT EXISTS "${path}")
       message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know ${dll}")
     endif()
     get_filename_component(path "${path}" REALPATH)

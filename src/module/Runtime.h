@@ -1,12 +1,12 @@
 // The few pieces of the C++ standard library that the library's code needs: placement and nothrow
 // `new`, and the exception types that construction throws (std::bad_alloc, std::runtime_error).
-// The mingw-w64 build takes them from GCC's runtime; the Microsoft-ABI build has no standard
-// library here, so it declares them with the layout and decorated names of Visual C++'s, which a
-// host's `catch (const std::exception&)` must match.
+// The mingw-w64 build and a Visual Studio build take them from their compiler's runtime; the
+// cross-built Microsoft-ABI build has no standard library, so it declares them with the layout and
+// decorated names of Visual C++'s, which a host's `catch (const std::exception&)` must match.
 #ifndef MOKACOMM_RUNTIME_H
 #define MOKACOMM_RUNTIME_H
 
-#if defined(_MSC_VER)
+#if defined(MOKACOMM_OWN_MSVC_RUNTIME)
 #include <stddef.h>
 
 // As Visual C++'s vcruntime declares them: the vftable pointer, then the text and whether the
