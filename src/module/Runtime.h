@@ -6,7 +6,7 @@
 #ifndef MOKACOMM_RUNTIME_H
 #define MOKACOMM_RUNTIME_H
 
-#if defined(MOKACOMM_OWN_MSVC_RUNTIME)
+#if defined(_MSC_VER) && !defined(MOKACOMM_VISUAL_CPP_RUNTIME)
 #include <stddef.h>
 
 // As Visual C++'s vcruntime declares them: the vftable pointer, then the text and whether the
