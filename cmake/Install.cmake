@@ -29,6 +29,9 @@ else()
   set(MOKACOMM_CXX_ABI mingw)
   set(MOKACOMM_CXX_ABI_HOSTS "mingw-w64 (GCC)")
 endif()
+# The check is written into this config and into that of the release archives
+# (cmake/ReleaseArchive.cmake).
+file(READ ${CMAKE_CURRENT_LIST_DIR}/MokacommAbiCheck.cmake MOKACOMM_ABI_CHECK)
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/MokacommConfig.cmake.in
   ${PROJECT_BINARY_DIR}/MokacommConfig.cmake INSTALL_DESTINATION ${MOKACOMM_PACKAGE_DIR})
 # The version of the package is the VERSION file's, like that of the DLL's version resource.

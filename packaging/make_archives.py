@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Makes the release archives from the four build trees of one checkout.
+
+    make_archives.py SOURCE BUILDS OUT
+
+SOURCE is the project folder, BUILDS the folder holding its build trees i686, x86_64, i686-msvc
+and x86_64-msvc, built already. OUT receives Mokacomm-<version>-msvc.zip,
+Mokacomm-<version>-mingw.zip and SHA256SUMS. The files of an archive, their order and their times
+depend on the sources only: the times are the commit's (SOURCE_DATE_EPOCH, or else git's date of
+the checkout's commit).
+"""
+import hashlib
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+MSVC_BUILDS = {"x86": "i686-msvc", "x64": "x86_64-msvc"}
+MINGW_BUILDS = {"i686-w64-mingw32": "i686", "x86_64-w64-mingw32": "x86_64"}
+
+
+def fail(message):
+    sys.exit("make_archives: " + message)
+
+
+def run(*command, cwd=None, env=None):
+    subprocess.run(command, cwd=cwd, env=env, check=True, stdout=subprocess.DEVNULL)
+
+
+def install(build, prefix):
+    run("cmake", "--install", build, "--prefix", prefix)
+
+
+def archive_top(builds, names, version):
+    """The top files (archive/) of an ABI's build trees, which must agree, and be of VERSION."""
+    trees = [os.path.join(builds, name, "archive") for name in names]
+    listing = sorted(os.listdir(trees[0]))
+    for tree in trees[1:]:
+        if sorted(os.listdir(tree)) != listing or any(
+                read(os.path.join(tree, f)) != read(os.path.join(trees[0], f)) for f in listing):
+            fail(f"the top files of {trees[0]} and {tree} differ: configure both again")
+    if f'set(PACKAGE_VERSION "{version}")'.encode() not in read(
+            os.path.join(trees[0], "MokacommConfigVersion.cmake")):
+        fail(f"{trees[0]} is not configured for version {version} of VERSION")
+    return [os.path.join(trees[0], f) for f in listing]
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def stage_msvc(builds, top, version):
+    for path in archive_top(builds, MSVC_BUILDS.values(), version):
+        shutil.copy(path, top)
+    for arch, name in MSVC_BUILDS.items():
+        # Installed beside the archive's folder, and rearranged into it.
+        prefix = os.path.join(os.path.dirname(top), "install-" + name)
+        install(os.path.join(builds, name), prefix)
+        lib = os.path.join(top, "lib", arch)
+        os.makedirs(lib)
+        for part in ("bin/Mokacomm.dll", "bin/Mokacomm.pdb", "lib/Mokacomm.lib"):
+            shutil.copy(os.path.join(prefix, part), lib)
+        os.makedirs(os.path.join(top, "include"), exist_ok=True)
+        shutil.copy(os.path.join(prefix, "include", "Mokacomm.h"), os.path.join(top, "include"))
+
+
+def stage_mingw(builds, top, version):
+    for path in archive_top(builds, MINGW_BUILDS.values(), version):
+        shutil.copy(path, top)
+    for triplet, name in MINGW_BUILDS.items():
+        prefix = os.path.join(top, triplet)
+        install(os.path.join(builds, name), prefix)
+        # Each DLL's debug information goes into a file beside it, which the stripped DLL names
+        # by its file name (and checksum) in its debug link. objcopy stamps what it writes with
+        # SOURCE_DATE_EPOCH, else the time: the DLL's own time stamp is kept.
+        objcopy = triplet + "-objcopy"
+        bin_dir = os.path.join(prefix, "bin")
+        for dll in sorted(f for f in os.listdir(bin_dir) if f.endswith(".dll")):
+            env = dict(os.environ, SOURCE_DATE_EPOCH=str(pe_time_stamp(os.path.join(bin_dir, dll))))
+            run(objcopy, "--only-keep-debug", dll, dll + ".debug", cwd=bin_dir, env=env)
+            run(objcopy, "--strip-all", "--add-gnu-debuglink=" + dll + ".debug", dll,
+                cwd=bin_dir, env=env)
+
+
+def pe_time_stamp(path):
+    """The TimeDateStamp of a PE image's file header."""
+    image = read(path)
+    header = struct.unpack_from("<I", image, 0x3C)[0]
+    if image[header:header + 4] != b"PE\0\0":
+        fail(f"{path} is not a PE image")
+    return struct.unpack_from("<I", image, header + 8)[0]
+
+
+def write_zip(folder, path, epoch):
+    """Zips folder, as its own top folder, with fixed times and permissions, in name order."""
+    stamp = time.gmtime(epoch)[:6]
+    base = os.path.dirname(folder)
+    names = []
+    for root, _, files in os.walk(folder):
+        names += [os.path.relpath(os.path.join(root, f), base).replace(os.sep, "/") for f in files]
+    with zipfile.ZipFile(path, "w") as archive:
+        for name in sorted(names):
+            info = zipfile.ZipInfo(name, date_time=stamp)
+            info.create_system = 3
+            info.external_attr = 0o100644 << 16
+            info.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(info, read(os.path.join(base, name)), compresslevel=9)
+
+
+def commit_time(source):
+    if os.environ.get("SOURCE_DATE_EPOCH"):
+        return int(os.environ["SOURCE_DATE_EPOCH"])
+    try:
+        out = subprocess.run(["git", "-C", source, "log", "-1", "--format=%ct"], check=True,
+                             capture_output=True, text=True).stdout
+    except (OSError, subprocess.CalledProcessError):
+        fail("no git checkout: set SOURCE_DATE_EPOCH to the sources' time")
+    return int(out)
+
+
+def main():
+    if len(sys.argv) != 4:
+        fail("usage: make_archives.py SOURCE BUILDS OUT")
+    source, builds, out = (os.path.abspath(a) for a in sys.argv[1:])
+    version = read(os.path.join(source, "VERSION")).decode().strip()
+    epoch = commit_time(source)
+    os.makedirs(out, exist_ok=True)
+    zips = []
+    with tempfile.TemporaryDirectory(prefix="mokacomm-archives.") as scratch:
+        for abi, stage in (("msvc", stage_msvc), ("mingw", stage_mingw)):
+            top = os.path.join(scratch, abi, f"Mokacomm-{version}-{abi}")
+            os.makedirs(top)
+            stage(builds, top, version)
+            for readme in ("README.md", "README.ja.md"):
+                shutil.copy(os.path.join(source, readme), top)
+            zips.append(f"Mokacomm-{version}-{abi}.zip")
+            write_zip(top, os.path.join(out, zips[-1]), epoch)
+    with open(os.path.join(out, "SHA256SUMS"), "w") as sums:
+        for name in sorted(zips):
+            sums.write(f"{hashlib.sha256(read(os.path.join(out, name))).hexdigest()}  {name}\n")
+    print("\n".join(os.path.join(out, name) for name in sorted(zips) + ["SHA256SUMS"]))
+
+
+if __name__ == "__main__":
+    main()
