@@ -1,12 +1,14 @@
 #!/bin/sh
-# Installs one build tree's library into a scratch prefix, builds the outside host project against
-# the installed package with the same toolchain, and runs it under Wine on a null-modem pair; a
-# project with the other C++ ABI's toolchain must not find the package.
-#   run.sh BUILD_DIR SOURCE_DIR TOOLCHAIN_FILE
+# Builds the outside host project against one build tree's library, installed into a scratch
+# prefix, or against an unpacked release archive through the package at its top, with the build
+# tree's toolchain, and runs it under Wine on a null-modem pair; a project with the other C++
+# ABI's toolchain must not find the package.
+#   run.sh BUILD_DIR SOURCE_DIR TOOLCHAIN_FILE [ARCHIVE_DIR]
 set -eu
 build=$1
 source=$2
 toolchain=$3
+archive=${4:-}
 . "$source/scripts/lib/wine-env.sh"
 if [ -z "${MOKACOMM_SCRATCH:-}" ]; then
     mokacomm_env "$build/wine"
@@ -19,19 +21,32 @@ rigctl="$build/rig/bin/nullmodemctl"
 session="package-$$"
 trap '"$rigctl" reap "$session" >/dev/null 2>&1; rm -rf "$work"' EXIT
 
-cmake --install "$build" --prefix "$work/install" >/dev/null
-# Mokacomm_DIR names the package itself: the cross toolchain searches its own root only.
-cmake -S "$source/tests/package/host" -B "$work/host" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DMokacomm_DIR="$work/install/lib/cmake/Mokacomm" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$work/host" >/dev/null
-
-# The package is one C++ ABI's: a project of the other one, same architecture, does not find it.
+# Where the package is, and the folder of the DLLs that the 32-bit mingw-w64 DLL needs beside it.
+# Mokacomm_DIR names the package itself: the mingw-w64 cross toolchain searches its own root only.
+# The Microsoft-ABI one searches CMAKE_PREFIX_PATH as a Windows host would, which finds the
+# package at the top of its archive.
 case $toolchain in
     *-msvc.cmake) other=$(echo "$toolchain" | sed 's/-msvc\.cmake$/-w64-mingw32.cmake/') ;;
     *) other=$(echo "$toolchain" | sed 's/-w64-mingw32\.cmake$/-msvc.cmake/') ;;
 esac
+if [ -z "$archive" ]; then
+    cmake --install "$build" --prefix "$work/install" >/dev/null
+    set -- "-DMokacomm_DIR=$work/install/lib/cmake/Mokacomm"
+    runtime="$work/install/bin"
+else
+    case $toolchain in
+        *-msvc.cmake) set -- "-DCMAKE_PREFIX_PATH=$archive" ;;
+        *) set -- "-DMokacomm_DIR=$archive" ;;
+    esac
+    runtime="$archive/$(basename "$toolchain" .cmake | sed 's/^toolchain-//')/bin"
+fi
+cmake -S "$source/tests/package/host" -B "$work/host" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    "$@" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$work/host" >/dev/null
+
+# The package is one C++ ABI's: a project of the other one, same architecture, does not find it.
 if cmake -S "$source/tests/package/host" -B "$work/other" -DCMAKE_TOOLCHAIN_FILE="$other" \
-    -DMokacomm_DIR="$work/install/lib/cmake/Mokacomm" >"$work/other.log" 2>&1; then
+    -DMokacomm_DIR="${archive:-$work/install/lib/cmake/Mokacomm}" >"$work/other.log" 2>&1; then
     echo "a project built with $(basename "$other") found the package" >&2
     exit 1
 fi
@@ -40,7 +55,12 @@ if ! grep -q "use the .* build" "$work/other.log"; then
     cat "$work/other.log" >&2
     exit 1
 fi
-cp "$work/install/bin/"*.dll "$work/host/"
+# The host's build put Mokacomm.dll beside it; GCC's runtime DLLs come from the package's bin/.
+for dll in "$runtime"/lib*.dll; do
+    if [ -f "$dll" ]; then
+        cp "$dll" "$work/host/"
+    fi
+done
 
 set -- $("$rigctl" up --session "$session")
 "$(mokacomm_loader "$work/host/package_host.exe")" "$work/host/package_host.exe" "COM$1" "COM$2"
