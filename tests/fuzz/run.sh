@@ -30,7 +30,7 @@ sources() {
 }
 
 mkdir -p "$out/generated"
-python3 "$root/cmake/cp932_texts.py" "$root/res/LibraryTexts.utf8" "$out/generated/LibraryTexts.h"
+python3 "$root/cmake/library_texts.py" "$root/res/LibraryTexts.utf8" "$out/generated/LibraryTexts.h"
 for name in $fuzzers; do
     # shellcheck disable=SC2046,SC2086
     "$cxx" $flags -o "$out/$name" $(sources "$name")
