@@ -14,10 +14,12 @@ set(CMAKE_MT llvm-mt-14)
 
 # Debian's libwine-dev, behind the few headers of msvc/include that mend it where it differs from
 # the Windows SDK. _MSVCR_VER=0 declares the C runtime of msvcrt.dll, the one that every Windows
-# version carries, rather than the UCRT's.
+# version carries, rather than the UCRT's. WINE_UNICODE_NATIVE makes WCHAR wchar_t, as the SDK
+# has it, rather than char16_t: clang-cl's wchar_t is 16 bits too.
 set(MOKACOMM_WINE_INCLUDE /usr/include/wine/wine)
 set(CMAKE_C_FLAGS_INIT "-imsvc ${CMAKE_CURRENT_LIST_DIR}/msvc/include \
--imsvc ${MOKACOMM_WINE_INCLUDE}/windows -imsvc ${MOKACOMM_WINE_INCLUDE}/msvcrt -D_MSVCR_VER=0")
+-imsvc ${MOKACOMM_WINE_INCLUDE}/windows -imsvc ${MOKACOMM_WINE_INCLUDE}/msvcrt -D_MSVCR_VER=0 \
+-DWINE_UNICODE_NATIVE")
 set(CMAKE_CXX_FLAGS_INIT "${CMAKE_C_FLAGS_INIT}")
 # llvm-rc reads no code page 932; the resource scripts are UTF-8.
 set(CMAKE_RC_FLAGS_INIT "/C 65001 /I ${CMAKE_CURRENT_LIST_DIR}/msvc/include /I ${MOKACOMM_WINE_INCLUDE}/windows")
