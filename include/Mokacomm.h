@@ -4,6 +4,10 @@
 // Receive. The hooks run on the library's event thread (see README.md for the threading rules).
 //
 // Link the build of your compiler's C++ ABI: Visual C++ or clang-cl, or mingw-w64 (README.md).
+//
+// Texts: the data that Send and Receive move are bytes, never converted. GetPortStr gives code
+// page 932 bytes whatever the system's ANSI code page. The dialogs of SelectPort and SettingDlg
+// and their messages are Japanese, in UTF-16, and read the same on every Windows.
 #ifndef MOKACOMM_H
 #define MOKACOMM_H
 
@@ -75,6 +79,9 @@ public:
     ERR SetLineStat(unsigned long function);
     void SelectPort();
     void SettingDlg();
+    // "COM1".."COM32", or for any other number "disconnected" in Japanese, in code page 932: the
+    // bytes 0x90 0xD8 0x92 0x66. Show it converted from code page 932 (MultiByteToWideChar(932,
+    // ...)): an ANSI function would take it in the system's code page, which is 932 only in Japan.
     static const char* GetPortStr(PORT port);
 
     // Called on the event thread. EventTxEnd runs while the port lock is held.

@@ -1,12 +1,12 @@
 #include "dialogs/ComboText.h"
 
-bool ComboItemText(HWND combo, LRESULT index, HeapText& text)
+bool ComboItemText(HWND combo, LRESULT index, HeapText<wchar_t>& text)
 {
-    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
         return false;
-    HeapText buffer(static_cast<SIZE_T>(length) + 1);
-    if (!buffer || SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+    HeapText<wchar_t> buffer(static_cast<SIZE_T>(length) + 1);
+    if (!buffer || SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
                                 reinterpret_cast<LPARAM>(buffer.Get())) == CB_ERR)
         return false;
     text.Swap(buffer);

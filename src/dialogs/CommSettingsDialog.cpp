@@ -10,10 +10,10 @@ namespace {
 void FillList(HWND combo, const SettingChoice* table, unsigned long current)
 {
     for (const SettingChoice* choice = table; choice->text; ++choice)
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice->text));
-    // The list is unsorted, so item i is entry i, and the texts of a table share one length, so
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice->text));
+    // The list is unsorted, so item i is entry i, and no text of a table begins with another, so
     // matching by the text's beginning finds that very item.
-    SendMessageA(combo, CB_SELECTSTRING, 0,
+    SendMessageW(combo, CB_SELECTSTRING, 0,
                  reinterpret_cast<LPARAM>(table[ChoiceIndex(table, current)].text));
 }
 
@@ -21,7 +21,7 @@ void FillList(HWND combo, const SettingChoice* table, unsigned long current)
 // the field is then left as it was.
 bool SelectedValue(HWND combo, const SettingChoice* table, unsigned long& value)
 {
-    const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<size_t>(index) >= ChoiceCount(table))
         return false;
     value = table[index].value;

@@ -10,26 +10,27 @@ constexpr DWORD kLongestPath = 32768;
 
 } // namespace
 
-void ShowFailure(HWND owner, const char* text)
+void ShowFailure(HWND owner, const wchar_t* text)
 {
-    HeapText path(kLongestPath);
-    const char* caption = path && LibraryPath(path.Get(), kLongestPath) ? FileStem(path.Get()) : "";
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
+    HeapText<wchar_t> path(kLongestPath);
+    const wchar_t* caption =
+        path && LibraryPath(path.Get(), kLongestPath) ? FileStem(path.Get()) : L"";
+    MessageBoxW(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-const char* FileStem(char* path)
+const wchar_t* FileStem(wchar_t* path)
 {
-    char* name = path;
-    char* extension = nullptr;
-    for (char* p = path; *p != '\0'; p = CharNextA(p)) {
-        if (*p == '\\' || *p == '/' || *p == ':') {
+    wchar_t* name = path;
+    wchar_t* extension = nullptr;
+    for (wchar_t* p = path; *p != L'\0'; ++p) {
+        if (*p == L'\\' || *p == L'/' || *p == L':') {
             name = p + 1;
             extension = nullptr;
-        } else if (*p == '.') {
+        } else if (*p == L'.') {
             extension = p;
         }
     }
     if (extension)
-        *extension = '\0';
+        *extension = L'\0';
     return name;
 }

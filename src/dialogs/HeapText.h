@@ -4,14 +4,17 @@
 
 #include "engine/Win32.h"
 
+// `Char` is char for bytes in a code page, wchar_t for UTF-16.
+template <class Char>
 class HeapText {
 public:
     HeapText() = default;
-    // Room for `size` bytes, the first of them a NUL; none when the heap has no room.
-    explicit HeapText(SIZE_T size) : text(static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size)))
+    // Room for `size` characters, the first of them a NUL; none when the heap has no room.
+    explicit HeapText(SIZE_T size)
+        : text(static_cast<Char*>(HeapAlloc(GetProcessHeap(), 0, size * sizeof(Char))))
     {
         if (text)
-            text[0] = '\0';
+            text[0] = 0;
     }
     HeapText(const HeapText&) = delete;
     HeapText& operator=(const HeapText&) = delete;
@@ -21,17 +24,17 @@ public:
             HeapFree(GetProcessHeap(), 0, text);
     }
 
-    char* Get() const { return text; }
+    Char* Get() const { return text; }
     explicit operator bool() const { return text != nullptr; }
     void Swap(HeapText& other)
     {
-        char* const mine = text;
+        Char* const mine = text;
         text = other.text;
         other.text = mine;
     }
 
 private:
-    char* text = nullptr;
+    Char* text = nullptr;
 };
 
 #endif

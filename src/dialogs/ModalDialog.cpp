@@ -37,8 +37,10 @@ ModalDialog::ModalDialog(int templateId, HWND owner) : templateId(templateId), o
 
 INT_PTR ModalDialog::Run()
 {
-    // The template is looked up in the library's module: the host's holds none of it.
-    return DialogBoxParamA(LibraryModule(), MAKEINTRESOURCEA(templateId), owner, &Procedure,
+    // The template is looked up in the library's module: the host's holds none of it. A Unicode
+    // dialog keeps the template's UTF-16 texts; an ANSI one would pass them through the system's
+    // ANSI code page, which on most machines has no Japanese.
+    return DialogBoxParamW(LibraryModule(), MAKEINTRESOURCEW(templateId), owner, &Procedure,
                            reinterpret_cast<LPARAM>(this));
 }
 
@@ -51,12 +53,12 @@ INT_PTR CALLBACK ModalDialog::Procedure(HWND window, UINT message, WPARAM wParam
 {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<ModalDialog*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
         dialog->window = window;
         Centre(window);
         return dialog->OnInitDialog();
     }
-    auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!dialog)
         return FALSE;
     switch (message) {
@@ -71,7 +73,7 @@ INT_PTR CALLBACK ModalDialog::Procedure(HWND window, UINT message, WPARAM wParam
         }
         return FALSE;
     case WM_NCDESTROY:
-        SetWindowLongPtrA(window, DWLP_USER, 0);
+        SetWindowLongPtrW(window, DWLP_USER, 0);
         dialog->window = nullptr;
         return FALSE;
     default:

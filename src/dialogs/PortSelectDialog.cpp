@@ -10,9 +10,28 @@
 
 namespace {
 
-void AddItem(HWND combo, const char* text)
+void AddItem(HWND combo, const wchar_t* text)
 {
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// The item that names port 0..31, "COM1".."COM32", which are ASCII.
+void PortItem(int port, wchar_t (&item)[kPortNameSize])
+{
+    const char* name = PortName(port);
+    int i = 0;
+    for (; name[i] != '\0'; ++i)
+        item[i] = static_cast<wchar_t>(name[i]);
+    item[i] = L'\0';
+}
+
+// Registry data as Windows shows a text of the system's ANSI code page, in which RegEnumValueA
+// gives it: bytes that no character has (a lone lead byte, binary data) show as the code page's
+// default character. No ANSI code page makes more UTF-16 units than bytes, so `item` holds it all.
+void RegistryItem(char (&data)[256], DWORD length, wchar_t (&item)[256])
+{
+    const int cut = static_cast<int>(CutRegistryText(data, sizeof data, length));
+    item[MultiByteToWideChar(CP_ACP, 0, data, cut, item, 255)] = L'\0';
 }
 
 enum class Listing { KeyMissing, EnumerationFailed, Complete };
@@ -30,10 +49,11 @@ Listing ListRegistryPorts(HWND combo)
         serialComm.Open(deviceMap.Get(), "SERIALCOMM", KEY_READ) != ERROR_SUCCESS)
         return Listing::KeyMissing;
 
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    AddItem(combo, PortName(kPortNone));
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    AddItem(combo, texts::kDisconnectedW);
     char name[256];
     char data[256];
+    wchar_t item[256];
     for (DWORD index = 0;; ++index) {
         // A name or data of more than 255 bytes ends the listing with ERROR_MORE_DATA.
         DWORD nameLength = sizeof name - 1;
@@ -46,10 +66,26 @@ Listing ListRegistryPorts(HWND combo)
         // Every type with an odd code is listed: REG_SZ and REG_BINARY are, REG_EXPAND_SZ and
         // REG_DWORD are not. The value's name is the driver's device, not shown.
         if (type & 1) {
-            CutRegistryText(data, sizeof data, dataLength);
-            AddItem(combo, data);
+            RegistryItem(data, dataLength, item);
+            AddItem(combo, item);
         }
     }
+}
+
+// The port that an item names, PORT_NONE for "切断" and for any text that is not COM1..COM32.
+// The item goes to the parser in code page 932, the library's own, without best fit: a character
+// that only looks like a letter or digit ("¹") must not make a port name.
+CCommLib::PORT ItemPort(const wchar_t* item)
+{
+    const int size =
+        WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, item, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return CCommLib::PORT_NONE;
+    HeapText<char> bytes(static_cast<SIZE_T>(size));
+    if (!bytes || WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, item, -1, bytes.Get(), size,
+                                      nullptr, nullptr) != size)
+        return CCommLib::PORT_NONE;
+    return static_cast<CCommLib::PORT>(ParsePortStr(bytes.Get()));
 }
 
 } // namespace
@@ -63,19 +99,22 @@ INT_PTR PortSelectDialog::OnInitDialog()
 {
     portCombo = GetDlgItem(Window(), IDC_PORT_LIST);
     // The built-in list, which stays when the registry cannot be read: item k + 1 is port k.
-    AddItem(portCombo, PortName(kPortNone));
-    for (int port = 0; port < kPortCount; ++port)
-        AddItem(portCombo, PortName(port));
+    AddItem(portCombo, texts::kDisconnectedW);
+    wchar_t item[kPortNameSize];
+    for (int port = 0; port < kPortCount; ++port) {
+        PortItem(port, item);
+        AddItem(portCombo, item);
+    }
     const CCommLib::PORT current = portEngine.GetPort();
-    SendMessageA(portCombo, CB_SETCURSEL, current == CCommLib::PORT_NONE ? 0 : current + 1, 0);
+    SendMessageW(portCombo, CB_SETCURSEL, current == CCommLib::PORT_NONE ? 0 : current + 1, 0);
 
     switch (ListRegistryPorts(portCombo)) {
     case Listing::KeyMissing:
-        ShowFailure(Window(), texts::kHardwareInfoFailed);
+        ShowFailure(Window(), texts::kHardwareInfoFailedW);
         return TRUE;
     case Listing::EnumerationFailed:
         // Nothing is selected, and no initial focus is set.
-        ShowFailure(Window(), texts::kHardwareInfoFailed);
+        ShowFailure(Window(), texts::kHardwareInfoFailedW);
         return FALSE;
     case Listing::Complete:
         break;
@@ -89,12 +128,13 @@ void PortSelectDialog::SelectCurrentPort(CCommLib::PORT current)
     LRESULT item = 0;
     if (current != CCommLib::PORT_NONE) {
         // Whole texts, ignoring case; the search starts after item 0 and wraps round to it.
-        item = SendMessageA(portCombo, CB_FINDSTRINGEXACT, 0,
-                            reinterpret_cast<LPARAM>(PortName(current)));
+        wchar_t name[kPortNameSize];
+        PortItem(current, name);
+        item = SendMessageW(portCombo, CB_FINDSTRINGEXACT, 0, reinterpret_cast<LPARAM>(name));
         if (item == CB_ERR)
             item = 0;
     }
-    SendMessageA(portCombo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    SendMessageW(portCombo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
 }
 
 void PortSelectDialog::OnOk()
@@ -105,9 +145,9 @@ void PortSelectDialog::OnOk()
     // With nothing selected the port that was open is opened again; when none was, Open refuses
     // PORT_NONE and the failure is shown like any other.
     CCommLib::PORT port = previous;
-    HeapText text;
-    if (ComboItemText(portCombo, SendMessageA(portCombo, CB_GETCURSEL, 0, 0), text)) {
-        port = static_cast<CCommLib::PORT>(ParsePortStr(text.Get()));
+    HeapText<wchar_t> text;
+    if (ComboItemText(portCombo, SendMessageW(portCombo, CB_GETCURSEL, 0, 0), text)) {
+        port = ItemPort(text.Get());
         if (port == CCommLib::PORT_NONE) {
             End(IDOK);
             return;
@@ -119,6 +159,6 @@ void PortSelectDialog::OnOk()
         End(IDOK);
         return;
     }
-    ShowFailure(Window(), result == CCommLib::ERR_SET_STATE ? texts::kOpenSettingsFailed
-                                                            : texts::kPortOpenFailed);
+    ShowFailure(Window(), result == CCommLib::ERR_SET_STATE ? texts::kOpenSettingsFailedW
+                                                            : texts::kPortOpenFailedW);
 }

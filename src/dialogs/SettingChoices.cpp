@@ -2,33 +2,33 @@
 
 #include "LibraryTexts.h"
 
-// The texts of one list share one length, so that selecting an item by its text's beginning
-// (CB_SELECTSTRING) can only ever find the item itself.
+// No text of a list begins with another of that list, so that selecting an item by its text's
+// beginning (CB_SELECTSTRING) can only ever find the item itself.
 const SettingChoice baudRateChoices[16] = {
-    {110, "   110"},    {300, "   300"},    {600, "   600"},    {1200, "  1200"},
-    {2400, "  2400"},   {4800, "  4800"},   {9600, "  9600"},   {14400, " 14400"},
-    {19200, " 19200"},  {38400, " 38400"},  {56000, " 56000"},  {57600, " 57600"},
-    {115200, "115200"}, {128000, "128000"}, {256000, "256000"}, {0, nullptr},
+    {110, L"   110"},    {300, L"   300"},    {600, L"   600"},    {1200, L"  1200"},
+    {2400, L"  2400"},   {4800, L"  4800"},   {9600, L"  9600"},   {14400, L" 14400"},
+    {19200, L" 19200"},  {38400, L" 38400"},  {56000, L" 56000"},  {57600, L" 57600"},
+    {115200, L"115200"}, {128000, L"128000"}, {256000, L"256000"}, {0, nullptr},
 };
 
 const SettingChoice byteSizeChoices[6] = {
-    {8, "8"}, {7, "7"}, {6, "6"}, {5, "5"}, {4, "4"}, {0, nullptr},
+    {8, L"8"}, {7, L"7"}, {6, L"6"}, {5, L"5"}, {4, L"4"}, {0, nullptr},
 };
 
 const SettingChoice stopBitsChoices[4] = {
-    {0, "1  "}, // ONESTOPBIT
-    {1, "1.5"}, // ONE5STOPBITS
-    {2, "2  "}, // TWOSTOPBITS
+    {0, L"1  "}, // ONESTOPBIT
+    {1, L"1.5"}, // ONE5STOPBITS
+    {2, L"2  "}, // TWOSTOPBITS
     {0, nullptr},
 };
 
 // The order is not the order of the values.
 const SettingChoice parityChoices[6] = {
-    {0, texts::kParityNone},  // NOPARITY
-    {2, texts::kParityEven},  // EVENPARITY
-    {1, texts::kParityOdd},   // ODDPARITY
-    {3, texts::kParityMark},  // MARKPARITY
-    {4, texts::kParitySpace}, // SPACEPARITY
+    {0, texts::kParityNoneW},  // NOPARITY
+    {2, texts::kParityEvenW},  // EVENPARITY
+    {1, texts::kParityOddW},   // ODDPARITY
+    {3, texts::kParityMarkW},  // MARKPARITY
+    {4, texts::kParitySpaceW}, // SPACEPARITY
     {0, nullptr},
 };
 

@@ -1,6 +1,6 @@
 // The four lists of the communication settings dialog: the value that goes into the DCB field
-// and the item text shown for it (code page 932 in the built library). Each table ends with an
-// entry whose text is null. Platform-free.
+// and the item text shown for it (UTF-16 in the built library). Each table ends with an entry
+// whose text is null. Platform-free.
 #ifndef MOKACOMM_SETTING_CHOICES_H
 #define MOKACOMM_SETTING_CHOICES_H
 
@@ -8,7 +8,7 @@
 
 struct SettingChoice {
     unsigned long value;
-    const char* text;
+    const wchar_t* text;
 };
 
 extern const SettingChoice baudRateChoices[16]; // BaudRate, list 6000

@@ -19,7 +19,7 @@ bool EditOpenPort(CommPortEngine& engine, const char* name, HWND owner, DCB& cho
     config.dwSize = sizeof config;
     DWORD size = sizeof config;
     if (!engine.Calls().GetCommConfig(engine.GetHandle(), &config, &size)) {
-        ShowFailure(owner, texts::kDeviceInfoFailed);
+        ShowFailure(owner, texts::kDeviceInfoFailedW);
         return false;
     }
     // Zero for Cancel and for a dialog that failed alike; neither is reported.
@@ -54,5 +54,5 @@ void CommPortEngine::SettingDlg()
     // ERR_NOT_OPEN: stored for the next Open, which is what the library's dialog is for.
     const ERR result = SetDCB(chosen);
     if (result != CCommLib::ERR_OK && result != CCommLib::ERR_NOT_OPEN)
-        ShowFailure(owner, texts::kSettingsFailed);
+        ShowFailure(owner, texts::kSettingsFailedW);
 }

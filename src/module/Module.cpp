@@ -11,9 +11,9 @@ HMODULE LibraryModule()
     return module;
 }
 
-bool LibraryPath(char* path, DWORD capacity)
+bool LibraryPath(wchar_t* path, DWORD capacity)
 {
     // A path that does not fit is cut, and the length given is then the buffer's whole size.
-    const DWORD length = GetModuleFileNameA(LibraryModule(), path, capacity);
+    const DWORD length = GetModuleFileNameW(LibraryModule(), path, capacity);
     return length != 0 && length < capacity;
 }

@@ -7,8 +7,8 @@
 
 HMODULE LibraryModule();
 
-// The full path of LibraryModule() in `path`, which has room for `capacity` bytes; false when the
-// platform cannot tell it or it does not fit.
-bool LibraryPath(char* path, DWORD capacity);
+// The full path of LibraryModule() in `path`, which has room for `capacity` characters; false
+// when the platform cannot tell it or it does not fit. In UTF-16, which holds any file name.
+bool LibraryPath(wchar_t* path, DWORD capacity);
 
 #endif

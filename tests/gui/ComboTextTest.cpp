@@ -1,5 +1,4 @@
-// Reading list items back in code page 932, including items that come back longer than they went
-// in.
+// Reading list items back in UTF-16, whatever their length.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,18 +11,17 @@ class ComboTextTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(GetACP(), 932u) << "the double-byte cases need code page 932";
-        parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+        parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                  nullptr, nullptr);
-        combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100,
+        combo = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100,
                                 parent, nullptr, nullptr, nullptr);
         ASSERT_NE(combo, nullptr);
     }
     void TearDown() override { DestroyWindow(parent); }
 
-    void Add(const std::string& text)
+    void Add(const std::wstring& text)
     {
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
     HWND parent = nullptr;
@@ -32,44 +30,37 @@ protected:
 
 struct ItemCase {
     const char* name;
-    std::string added;
-    std::string read;
+    std::wstring text;
 };
 
 class ComboItemTextTest : public ComboTextTest, public ::testing::WithParamInterface<ItemCase> {};
 
 TEST_P(ComboItemTextTest, GivesTheWholeItem)
 {
-    Add("first");
-    Add(GetParam().added);
-    HeapText text;
+    Add(L"first");
+    Add(GetParam().text);
+    HeapText<wchar_t> text;
     ASSERT_TRUE(ComboItemText(combo, 1, text));
-    EXPECT_EQ(std::string(text.Get()), GetParam().read);
+    EXPECT_EQ(std::wstring(text.Get()), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Items, ComboItemTextTest,
-    ::testing::Values(
-        ItemCase{"PortName", "COM3", "COM3"},
-        ItemCase{"Empty", "", ""},
-        ItemCase{"DoubleByte", "切断", "切断"},
-        ItemCase{"LongestRegistryText", std::string(255, 'x'), std::string(255, 'x')},
-        // A lone lead byte turns into "・" (0x81 0x45) on its way through UTF-16: 255 bytes
-        // in, 256 out, one more than a buffer sized for what went in could hold.
-        ItemCase{"EndsInALoneLeadByte", std::string(254, 'A') + '\x81',
-                 std::string(254, 'A') + "\x81\x45"}),
+    ::testing::Values(ItemCase{"PortName", L"COM3"}, ItemCase{"Empty", L""},
+                      ItemCase{"Japanese", L"切断"},
+                      ItemCase{"LongerThanARegistryText", std::wstring(300, L'x')}),
     [](const ::testing::TestParamInfo<ItemCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ComboTextTest, NoItemGivesFalseAndLeavesTheText)
 {
-    Add("COM1");
-    HeapText text(sizeof "unchanged");
-    lstrcpyA(text.Get(), "unchanged");
-    const char* const before = text.Get();
+    Add(L"COM1");
+    HeapText<wchar_t> text(sizeof "unchanged");
+    lstrcpyW(text.Get(), L"unchanged");
+    const wchar_t* const before = text.Get();
     EXPECT_FALSE(ComboItemText(combo, CB_ERR, text));
     EXPECT_FALSE(ComboItemText(combo, 1, text));
     EXPECT_EQ(text.Get(), before);
-    EXPECT_STREQ(text.Get(), "unchanged");
+    EXPECT_STREQ(text.Get(), L"unchanged");
 }
 
 } // namespace

@@ -44,11 +44,13 @@ BOOL WINAPI FailingCommConfigDialogA(LPCSTR name, HWND owner, LPCOMMCONFIG confi
     return FALSE;
 }
 
+// The program's name is ASCII, as the driver hands texts over.
 std::string ProgramStem()
 {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(FileStem(path));
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring stem = FileStem(path);
+    return std::string(stem.begin(), stem.end());
 }
 
 class SettingsSeamTest : public ::testing::Test {

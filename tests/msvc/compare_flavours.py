@@ -4,9 +4,10 @@
     compare_flavours.py MINGW_DLL MSVC_DLL LIBRARY_TEXTS
 
 Every resource (type, name, language and data) of the one DLL is in the other, and nothing else;
-every text of LIBRARY_TEXTS (UTF-8, the source of the library's texts) is in both DLLs as its
-code page 932 bytes with the terminating NUL. Exits 77, which CTest counts as skipped, when the
-mingw-w64 DLL has not been built.
+every text of LIBRARY_TEXTS (UTF-8, the source of the library's texts) is in both DLLs in UTF-16
+with the terminating NUL, and in code page 932 in both or in neither (only the texts that the
+interface hands out keep that form). Exits 77, which CTest counts as skipped, when the mingw-w64
+DLL has not been built.
 """
 import os
 import re
@@ -27,15 +28,14 @@ ESCAPES = {"n": "\n", "t": "\t", "\\": "\\", "\"": "\""}
 
 
 def texts(path):
-    """The string literals of the texts file, with their escapes, as CP932 bytes plus NUL."""
+    """The texts of the texts file, with their escapes resolved."""
     source = open(path, encoding="utf-8").read()
-    literals = []
+    values = []
     # A literal may be split over several lines, as in C++: adjacent pieces are joined.
     for definition in re.findall(r"constexpr char \w+\[\] =((?:\s*\"(?:[^\"\\]|\\.)*\")+);", source):
         pieces = re.findall(r"\"((?:[^\"\\]|\\.)*)\"", definition)
-        value = re.sub(r"\\(.)", lambda m: ESCAPES[m.group(1)], "".join(pieces))
-        literals.append(value.encode("cp932"))
-    return [literal + b"\0" for literal in literals]
+        values.append(re.sub(r"\\(.)", lambda m: ESCAPES[m.group(1)], "".join(pieces)))
+    return values
 
 
 def main():
@@ -51,9 +51,13 @@ def main():
     data = {dll: open(dll, "rb").read() for dll in (mingw, msvc)}
     expected = texts(library_texts)
     for text in expected:
+        utf16 = text.encode("utf-16-le") + b"\0\0"
         for dll in (mingw, msvc):
-            if text not in data[dll]:
-                failures.append(f"{dll} lacks the text {text!r}")
+            if utf16 not in data[dll]:
+                failures.append(f"{dll} lacks the text {text!r} in UTF-16")
+        cp932 = text.encode("cp932") + b"\0"
+        if (cp932 in data[mingw]) != (cp932 in data[msvc]):
+            failures.append(f"only one DLL has the text {text!r} in code page 932")
     leaves = sum(1 for line in msvc_resources if "DataSize" in line)
     print(f"{leaves} resources and {len(expected)} texts compared")
     for failure in failures:

@@ -2,7 +2,6 @@
 // chooses the selected entry.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,7 @@ namespace {
 
 struct Entry {
     std::uint32_t value;
-    std::string text;
+    std::wstring text;
 };
 
 std::vector<Entry> Entries(const SettingChoice* table)
@@ -30,14 +29,13 @@ bool operator==(const Entry& a, const Entry& b)
 
 void PrintTo(const Entry& entry, std::ostream* out)
 {
-    *out << entry.value << " \"" << entry.text << "\"";
+    *out << entry.value << " " << ::testing::PrintToString(entry.text);
 }
 
 struct TableCase {
     const char* name;
     const SettingChoice* table;
     std::size_t declaredSize;
-    std::size_t textBytes;
     std::vector<Entry> expected;
 };
 
@@ -52,38 +50,46 @@ TEST_P(ChoiceTableTest, HoldsTheEntriesInOrderAndEndsWithANullText)
     EXPECT_EQ(c.table[ChoiceCount(c.table)].value, 0u);
 }
 
-TEST_P(ChoiceTableTest, TextsOfOneTableShareOneLength)
+// So that selecting an item by the beginning of its text finds that item only.
+TEST_P(ChoiceTableTest, NoTextOfATableBeginsWithAnother)
 {
-    const TableCase& c = GetParam();
-    for (std::size_t i = 0; i < ChoiceCount(c.table); ++i)
-        EXPECT_EQ(std::strlen(c.table[i].text), c.textBytes) << c.table[i].text;
+    const SettingChoice* table = GetParam().table;
+    for (std::size_t i = 0; i < ChoiceCount(table); ++i) {
+        for (std::size_t j = 0; j < ChoiceCount(table); ++j) {
+            if (i != j) {
+                EXPECT_NE(std::wstring(table[j].text).rfind(table[i].text, 0), 0u)
+                    << i << " begins " << j;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AllLists, ChoiceTableTest,
     ::testing::Values(
-        TableCase{"BaudRate", baudRateChoices, sizeof baudRateChoices / sizeof *baudRateChoices, 6,
-                  {{110, "   110"},    {300, "   300"},    {600, "   600"},    {1200, "  1200"},
-                   {2400, "  2400"},   {4800, "  4800"},   {9600, "  9600"},   {14400, " 14400"},
-                   {19200, " 19200"},  {38400, " 38400"},  {56000, " 56000"},  {57600, " 57600"},
-                   {115200, "115200"}, {128000, "128000"}, {256000, "256000"}}},
-        TableCase{"ByteSize", byteSizeChoices, sizeof byteSizeChoices / sizeof *byteSizeChoices, 1,
-                  {{8, "8"}, {7, "7"}, {6, "6"}, {5, "5"}, {4, "4"}}},
-        TableCase{"StopBits", stopBitsChoices, sizeof stopBitsChoices / sizeof *stopBitsChoices, 3,
-                  {{0, "1  "}, {1, "1.5"}, {2, "2  "}}},
-        TableCase{"Parity", parityChoices, sizeof parityChoices / sizeof *parityChoices, 8,
-                  {{0, "なし    "},
-                   {2, "偶数    "},
-                   {1, "奇数    "},
-                   {3, "マーク  "},
-                   {4, "スペース"}}}),
+        TableCase{"BaudRate", baudRateChoices, sizeof baudRateChoices / sizeof *baudRateChoices,
+                  {{110, L"   110"},   {300, L"   300"},    {600, L"   600"},
+                   {1200, L"  1200"},  {2400, L"  2400"},   {4800, L"  4800"},
+                   {9600, L"  9600"},  {14400, L" 14400"},  {19200, L" 19200"},
+                   {38400, L" 38400"}, {56000, L" 56000"},  {57600, L" 57600"},
+                   {115200, L"115200"}, {128000, L"128000"}, {256000, L"256000"}}},
+        TableCase{"ByteSize", byteSizeChoices, sizeof byteSizeChoices / sizeof *byteSizeChoices,
+                  {{8, L"8"}, {7, L"7"}, {6, L"6"}, {5, L"5"}, {4, L"4"}}},
+        TableCase{"StopBits", stopBitsChoices, sizeof stopBitsChoices / sizeof *stopBitsChoices,
+                  {{0, L"1  "}, {1, L"1.5"}, {2, L"2  "}}},
+        TableCase{"Parity", parityChoices, sizeof parityChoices / sizeof *parityChoices,
+                  {{0, L"なし    "},
+                   {2, L"偶数    "},
+                   {1, L"奇数    "},
+                   {3, L"マーク  "},
+                   {4, L"スペース"}}}),
     [](const ::testing::TestParamInfo<TableCase>& info) { return std::string(info.param.name); });
 
-TEST(ParityChoicesTest, TextsAreCodePage932)
+TEST(ParityChoicesTest, TextsAreUtf16)
 {
-    // "なし" and "スペース" spelled out byte by byte, independent of how the compiler converts.
-    EXPECT_EQ(std::string(parityChoices[0].text), std::string("\x82\xC8\x82\xB5    "));
-    EXPECT_EQ(std::string(parityChoices[4].text), std::string("\x83X\x83y\x81[\x83X"));
+    // "なし" and "スペース" spelled out by code unit, independent of how the compiler converts.
+    EXPECT_EQ(std::wstring(parityChoices[0].text), std::wstring(L"\x306A\x3057    "));
+    EXPECT_EQ(std::wstring(parityChoices[4].text), std::wstring(L"\x30B9\x30DA\x30FC\x30B9"));
 }
 
 struct IndexCase {
