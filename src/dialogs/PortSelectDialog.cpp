@@ -72,7 +72,7 @@ Listing ListRegistryPorts(HWND combo)
     }
 }
 
-// The port that an item names, PORT_NONE for "切断" and for any text that is not COM1..COM32.
+// The port that an item other than "切断" names, PORT_NONE for any text that is not COM1..COM32.
 // The item goes to the parser in code page 932, the library's own, without best fit: a character
 // that only looks like a letter or digit ("¹") must not make a port name.
 CCommLib::PORT ItemPort(const wchar_t* item)
@@ -142,16 +142,18 @@ void PortSelectDialog::OnOk()
     const CCommLib::PORT previous = portEngine.GetPort();
     portEngine.Close();
 
-    // With nothing selected the port that was open is opened again; when none was, Open refuses
-    // PORT_NONE and the failure is shown like any other.
+    // With nothing selected the port that was open is opened again. An item that names no port
+    // (COM40, which USB adapters often get, or a device that is no COM port) gives PORT_NONE, as
+    // does reopening when none was open: Open refuses it, the failure is shown like any other,
+    // and the user can choose again. Only "切断" leaves the port closed and ends the dialog.
     CCommLib::PORT port = previous;
     HeapText<wchar_t> text;
     if (ComboItemText(portCombo, SendMessageW(portCombo, CB_GETCURSEL, 0, 0), text)) {
-        port = ItemPort(text.Get());
-        if (port == CCommLib::PORT_NONE) {
+        if (CompareStringOrdinal(text.Get(), -1, texts::kDisconnectedW, -1, FALSE) == CSTR_EQUAL) {
             End(IDOK);
             return;
         }
+        port = ItemPort(text.Get());
     }
 
     const CCommLib::ERR result = portEngine.Open(port);

@@ -267,18 +267,23 @@ INSTANTIATE_TEST_SUITE_P(
 class NotAPortTest : public PortSelectDialogTest,
                      public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(NotAPortTest, BehavesLikeNoneAndEndsTheDialog)
+// The user asked for a port and must not be left without one unawares.
+TEST_P(NotAPortTest, IsReportedAsAPortThatCannotOpenAndTheDialogStays)
 {
     ASSERT_TRUE(serialComm.SetPort("\\Device\\Serial0", GetParam()));
     Show();
     ASSERT_TRUE(gui::SelectItem(list, GetParam()));
-    PressAndFinish(IDOK);
+    gui::Press(dialog, IDOK);
+    EXPECT_EQ(gui::DismissMessageBox(kLibrary), std::string(kPortOpenFailed));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(operation->Finished(0));
+    PressAndFinish(IDCANCEL);
     EXPECT_EQ(port.GetPort(), CCommLib::PORT_NONE);
     EXPECT_EQ(port.GetHandle(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, NotAPortTest,
-                         ::testing::Values("COM33", "COM0", "COM0001", "LPT1", "com", ""));
+                         ::testing::Values("COM40", "COM33", "COM0", "COM0001", "LPT1", "com", ""));
 
 TEST_F(PortSelectDialogTest, APortThatCannotOpenIsReportedAndTheDialogStays)
 {
@@ -353,7 +358,9 @@ TEST_F(PortSelectDialogTest, SurvivesAKeyFullOfJunk)
     EXPECT_EQ(items[1], std::string(254, 'A') + "\x81\x45");
 
     ASSERT_TRUE(gui::SelectItem(list, items[1]));
-    PressAndFinish(IDOK);
+    gui::Press(dialog, IDOK);
+    EXPECT_EQ(gui::DismissMessageBox(kLibrary), std::string(kPortOpenFailed));
+    PressAndFinish(IDCANCEL);
     EXPECT_EQ(port.GetPort(), CCommLib::PORT_NONE);
 }
 
