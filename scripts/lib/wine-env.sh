@@ -4,8 +4,10 @@
 # Measured facts this relies on:
 #  - WINEDEBUG=-all and the mscoree/mshtml overrides keep Wine quiet and skip its Mono and Gecko
 #    installers; a fresh prefix takes about 10 s.
-#  - LC_ALL=ja_JP.UTF-8 gives the ANSI code page 932 (LANG alone does not), which the library's
-#    texts need; no generated locale is required.
+#  - LC_ALL=ja_JP.UTF-8 gives the ANSI code page 932 (LANG alone does not), the suite's own locale;
+#    LC_ALL=en_US.UTF-8 gives 1252. No generated locale is required. Each program takes its code
+#    page from its own LC_ALL, also while the wine server and the other programs of the run have
+#    another (tests/support/wine-run applies a test's MOKACOMM_LOCALE so).
 #  - A wine server kept alive for the whole run (wineserver -p, with every stream redirected, or
 #    CTest waits on its pipes forever) saves about 2.5 s per program.
 

@@ -1,5 +1,5 @@
 // The DLL's dialog templates, read twice: as the resource bytes in language 1041, and back from
-// the running dialogs (ids, classes, texts in code page 932, styles, rectangles in dialog units).
+// the running dialogs (ids, classes, texts, styles, rectangles in dialog units).
 // Also the version resource.
 #include <gtest/gtest.h>
 
@@ -110,9 +110,9 @@ constexpr WORD kNoId = 65535;
 struct DialogCase {
     const char* name;
     int id;
-    std::string caption; // code page 932, as the running dialog gives it
+    std::string caption; // code page 932, as the driver hands texts over
     Template expected;
-    std::vector<std::string> texts; // each control's text in code page 932; lists: unused
+    std::vector<std::string> texts; // each control's text, as the caption; lists: unused
 };
 
 const DialogCase kPortSelect{
@@ -264,16 +264,22 @@ INSTANTIATE_TEST_SUITE_P(
     Templates, DialogTemplateTest, ::testing::Values(kPortSelect, kSettings),
     [](const ::testing::TestParamInfo<DialogCase>& info) { return std::string(info.param.name); });
 
-TEST(DialogTextTest, CaptionsAndButtonsReadBackInCodePage932)
+TEST(DialogTextTest, CaptionButtonsAndItemsReadBackAsTheirJapaneseInUtf16)
 {
-    // Spelled out byte by byte, independent of how this test's compiler converts its texts.
+    // Spelled out by code unit, independent of how this test's compiler and driver convert texts.
     SerialCommKey serialComm;
     ASSERT_TRUE(serialComm.Clear());
     CCommLib port;
     gui::ModalOperation operation([&] { port.SettingDlg(); });
     const HWND dialog = gui::WaitForDialog("\x92\xCA\x90\x4D\x90\xDD\x92\xE8");
-    ASSERT_NE(dialog, nullptr) << "no dialog captioned 通信設定 in code page 932";
-    EXPECT_EQ(gui::WindowText(GetDlgItem(dialog, IDCANCEL)), "\xB7\xAC\xDD\xBE\xD9");
+    ASSERT_NE(dialog, nullptr) << "no dialog captioned 通信設定";
+    wchar_t text[16] = L"";
+    GetWindowTextW(dialog, text, 16);
+    EXPECT_STREQ(text, L"\x901A\x4FE1\x8A2D\x5B9A");
+    GetWindowTextW(GetDlgItem(dialog, IDCANCEL), text, 16);
+    EXPECT_STREQ(text, L"\xFF77\xFF6C\xFF9D\xFF7E\xFF99");
+    SendMessageW(GetDlgItem(dialog, 6003), CB_GETLBTEXT, 4, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"\x30B9\x30DA\x30FC\x30B9");
     gui::Press(dialog, IDCANCEL);
     EXPECT_TRUE(operation.Finished());
 }

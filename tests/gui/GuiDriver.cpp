@@ -37,6 +37,17 @@ bool Poll(Condition condition, DWORD timeoutMs)
     }
 }
 
+std::string ToCodePage932(const std::wstring& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
+                                         nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, &bytes[0], size, nullptr,
+                        nullptr);
+    return bytes;
+}
+
 BOOL CALLBACK CancelWindow(HWND window, LPARAM)
 {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -71,10 +82,10 @@ bool WaitUntilGone(HWND window, DWORD timeoutMs)
 
 std::string WindowText(HWND window)
 {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, &text[0], length + 1)));
-    return text;
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], length + 1)));
+    return ToCodePage932(text);
 }
 
 std::string ClassName(HWND window)
@@ -84,26 +95,37 @@ std::string ClassName(HWND window)
     return name;
 }
 
+std::string ShownAs(const std::string& ansiBytes)
+{
+    const int length = static_cast<int>(ansiBytes.size());
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    text.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, ansiBytes.data(), length, &text[0], length)));
+    return ToCodePage932(text);
+}
+
 std::vector<std::string> ComboItems(HWND combo)
 {
     std::vector<std::string> items;
     const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
-        std::string text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, '\0');
-        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(std::char_traits<char>::length(text.c_str()));
-        items.push_back(text);
+        const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        std::wstring text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(std::char_traits<wchar_t>::length(text.c_str()));
+        items.push_back(ToCodePage932(text));
     }
     return items;
 }
 
 std::optional<std::string> ComboSelection(HWND combo)
 {
-    const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const std::vector<std::string> items = ComboItems(combo);
+    // Also for a window that is no combo box, as when a dialog did not come.
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size())
         return std::nullopt;
-    return ComboItems(combo).at(static_cast<std::size_t>(index));
+    return items[static_cast<std::size_t>(index)];
 }
 
 bool SelectItem(HWND combo, const std::string& text)
@@ -127,12 +149,12 @@ std::optional<std::string> DismissMessageBox(const std::string& caption, DWORD t
     const HWND box = WaitForDialog(caption, timeoutMs);
     if (!box)
         return std::nullopt;
-    char text[1024] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    wchar_t text[1024] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
     Press(box, IDOK);
     if (!WaitUntilGone(box))
         return std::nullopt;
-    return std::string(text);
+    return ToCodePage932(text);
 }
 
 ModalOperation::ModalOperation(std::function<void()> operation) : operation(std::move(operation))

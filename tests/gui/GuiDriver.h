@@ -25,8 +25,14 @@ HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = kWaitMs,
                    DWORD process = GetCurrentProcessId());
 bool WaitUntilGone(HWND window, DWORD timeoutMs = kWaitMs);
 
+// Texts are read as UTF-16, as the screen shows them, and handed over in code page 932, converted
+// with that code page whatever the system's: the tests' texts are code page 932 (as this program
+// is compiled) and so compare with what the user reads in any locale. A character that code page
+// 932 lacks turns into '?', never into a look-alike.
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
+// The text that bytes in the system's ANSI code page show as, as the functions above hand it over.
+std::string ShownAs(const std::string& ansiBytes);
 
 std::vector<std::string> ComboItems(HWND combo);
 // The selected item's text, or nothing when no item is selected.

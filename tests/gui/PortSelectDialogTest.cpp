@@ -340,8 +340,7 @@ std::string JunkValue(unsigned i, DWORD& type)
 
 TEST_F(PortSelectDialogTest, SurvivesAKeyFullOfJunk)
 {
-    // Listed first: data ending in a lone lead byte, which comes back from the list one byte
-    // longer than it went in.
+    // Listed first: data ending in a lone lead byte, which no code page shows as it is.
     const std::string loneLeadByte = std::string(254, 'A') + '\x81';
     ASSERT_TRUE(serialComm.Set("V000", REG_BINARY, loneLeadByte));
     for (unsigned i = 1; i < 200; ++i) {
@@ -355,7 +354,7 @@ TEST_F(PortSelectDialogTest, SurvivesAKeyFullOfJunk)
     const Items items = gui::ComboItems(list);
     EXPECT_EQ(items.size(), 201u);
     ASSERT_GE(items.size(), 2u);
-    EXPECT_EQ(items[1], std::string(254, 'A') + "\x81\x45");
+    EXPECT_EQ(items[1], gui::ShownAs(loneLeadByte));
 
     ASSERT_TRUE(gui::SelectItem(list, items[1]));
     gui::Press(dialog, IDOK);

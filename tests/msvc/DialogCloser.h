@@ -7,13 +7,14 @@
 
 class DialogCloser {
 public:
-    // `control`: the id of a control that the dialog must have to be the one expected.
-    explicit DialogCloser(int control);
+    // `control`: the id of a list that the dialog must have to be the one expected. The dialog's
+    // caption and the list's first item must read, in UTF-16, as `caption` and `firstItem`.
+    DialogCloser(int control, const wchar_t* caption, const wchar_t* firstItem);
     DialogCloser(const DialogCloser&) = delete;
     DialogCloser& operator=(const DialogCloser&) = delete;
     ~DialogCloser();
 
-    // Whether the expected dialog was shown and cancelled.
+    // Whether the expected dialog was shown, with the texts expected, and cancelled.
     bool Closed() const { return closed; }
 
 private:
@@ -23,6 +24,8 @@ private:
     static DialogCloser* current;
     UINT_PTR timer;
     int control;
+    const wchar_t* caption;
+    const wchar_t* firstItem;
     bool closed = false;
 };
 

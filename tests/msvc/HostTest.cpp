@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "Check.h"
+#include "CodePage.h"
 #include "RigPair.h"
 #include "Tests.h"
 
@@ -12,6 +13,9 @@ int main(int argc, char** argv)
 {
     if (argc > 1)
         return RunRuntimeRole(argv[1]);
+    // The locale it was given must have taken, or a second locale's run would repeat the first.
+    CHECK_EQ(GetACP(), ExpectedAnsiCodePage());
+    printf("ANSI code page %u\n", GetACP());
     TestRuntime();
     TestMembersWithoutPort();
     TestConstructionFailures();

@@ -74,14 +74,15 @@ void TestMembersWithoutPort()
     for (LONG calls : record.calls)
         CHECK_EQ(calls, 0);
 
-    // The library's own dialogs come from the DLL's templates.
+    // The library's own dialogs come from the DLL's templates, and show their Japanese whatever
+    // the ANSI code page.
     {
-        DialogCloser closer(IDC_BAUD_RATE);
+        DialogCloser closer(IDC_PARITY, L"通信設定", L"なし    ");
         sized.SettingDlg();
         CHECK(closer.Closed());
     }
     {
-        DialogCloser closer(IDC_PORT_LIST);
+        DialogCloser closer(IDC_PORT_LIST, L"COMポート選択", L"切断");
         sized.SelectPort();
         CHECK(closer.Closed());
     }
