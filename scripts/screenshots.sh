@@ -12,6 +12,7 @@ done
 command -v import >/dev/null || { echo "import (imagemagick) is missing" >&2; exit 1; }
 
 . "$root/scripts/lib/wine-env.sh"
+[ -f "$MOKACOMM_MARLETT" ] || { echo "Wine's Marlett font (fonts-wine) is missing" >&2; exit 1; }
 scratch=$(mktemp -d /tmp/mokacomm-screenshots.XXXXXX)
 mokacomm_env "$scratch"
 export MOKACOMM_RIG_CTL="$build/rig/bin/nullmodemctl"
