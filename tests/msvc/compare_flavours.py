@@ -12,6 +12,7 @@ DLL has not been built.
 import os
 import re
 import subprocess
+import struct
 import sys
 
 
@@ -22,6 +23,22 @@ def resources(dll):
     placed = re.compile(r"^\s*(File|Format|Arch|AddressSize|Base Table Address|Table Offset|"
                         r"Entry Offset|DataRVA):")
     return [line for line in text.splitlines() if not placed.match(line)]
+
+
+def loaded_bytes(dll):
+    """The sections of the DLL that stay loaded: the debug sections are discardable, and their
+    DWARF names the value of every constant."""
+    image = open(dll, "rb").read()
+    header = struct.unpack_from("<I", image, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", image, header + 6)
+    table = header + 24 + optional_size
+    loaded = []
+    for i in range(sections):
+        size, offset = struct.unpack_from("<II", image, table + 40 * i + 16)
+        characteristics = struct.unpack_from("<I", image, table + 40 * i + 36)[0]
+        if not characteristics & 0x02000000:  # IMAGE_SCN_MEM_DISCARDABLE
+            loaded.append(image[offset:offset + size])
+    return b"".join(loaded)
 
 
 ESCAPES = {"n": "\n", "t": "\t", "\\": "\\", "\"": "\""}
@@ -48,7 +65,7 @@ def main():
     if mingw_resources != msvc_resources:
         failures.append("the resources differ:\n" + "\n".join(
             line for line in set(mingw_resources) ^ set(msvc_resources)))
-    data = {dll: open(dll, "rb").read() for dll in (mingw, msvc)}
+    data = {dll: loaded_bytes(dll) for dll in (mingw, msvc)}
     expected = texts(library_texts)
     for text in expected:
         utf16 = text.encode("utf-16-le") + b"\0\0"
