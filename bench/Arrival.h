@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "Clock.h"
-#include "engine/Handles.h"
+#include "base/Handles.h"
 
 class Arrival {
 public:

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/Handles.h"
+#include "base/Handles.h"
 
 #include <tlhelp32.h>
 

@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 struct CpuTimes {
     double processMs;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "engine/Handles.h"
+#include "base/Handles.h"
 
 class RawEventLoop {
 public:

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/Handles.h"
+#include "base/Handles.h"
 
 class RawPort {
 public:

@@ -2,9 +2,9 @@
 #ifndef MOKACOMM_COMBO_TEXT_H
 #define MOKACOMM_COMBO_TEXT_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
-#include "dialogs/HeapText.h"
+#include "base/HeapText.h"
 
 // The text of item `index` into `text`, in UTF-16 as the list holds it; false when there is no
 // such item (CB_ERR, as for index -1 when nothing is selected) or no memory for it, and `text` is

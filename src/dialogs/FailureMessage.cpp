@@ -1,6 +1,6 @@
 #include "dialogs/FailureMessage.h"
 
-#include "dialogs/HeapText.h"
+#include "base/HeapText.h"
 #include "module/Module.h"
 
 namespace {

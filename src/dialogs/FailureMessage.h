@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_FAILURE_MESSAGE_H
 #define MOKACOMM_FAILURE_MESSAGE_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 // A modal box with `text`, an OK button and the exclamation icon, captioned with the library
 // file's name without its extension. Nothing is read back from it.

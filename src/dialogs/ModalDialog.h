@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_MODAL_DIALOG_H
 #define MOKACOMM_MODAL_DIALOG_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class ModalDialog {
 public:

@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_REG_KEY_HOLDER_H
 #define MOKACOMM_REG_KEY_HOLDER_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class RegKeyHolder {
 public:

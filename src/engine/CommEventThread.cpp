@@ -1,7 +1,7 @@
 #include "engine/CommEventThread.h"
 
 #include "engine/CommPortEngine.h"
-#include "module/Runtime.h"
+#include "base/Runtime.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #ifndef MOKACOMM_COMM_EVENT_THREAD_H
 #define MOKACOMM_COMM_EVENT_THREAD_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
-#include "engine/Atomic.h"
-#include "engine/Handles.h"
+#include "base/Atomic.h"
+#include "base/Handles.h"
 #include "engine/PlatformCalls.h"
 
 class CommPortEngine;

@@ -3,11 +3,11 @@
 #ifndef MOKACOMM_COMM_PORT_ENGINE_H
 #define MOKACOMM_COMM_PORT_ENGINE_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 #include "Mokacomm.h"
-#include "engine/Atomic.h"
-#include "engine/Handles.h"
+#include "base/Atomic.h"
+#include "base/Handles.h"
 #include "engine/PlatformCalls.h"
 #include "engine/PortLock.h"
 #include "interface/PortNames.h"

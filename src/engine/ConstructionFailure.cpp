@@ -1,6 +1,6 @@
 #include "engine/ConstructionFailure.h"
 
-#include "module/Runtime.h"
+#include "base/Runtime.h"
 
 void ThrowConstructionFailure(const char* call, DWORD error)
 {

@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_CONSTRUCTION_FAILURE_H
 #define MOKACOMM_CONSTRUCTION_FAILURE_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 // Throws std::runtime_error whose text names `call` and the platform's error code.
 [[noreturn]] void ThrowConstructionFailure(const char* call, DWORD error);

@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_PLATFORM_CALLS_H
 #define MOKACOMM_PLATFORM_CALLS_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 struct PlatformCalls {
     decltype(&::CreateFileA) CreateFileA;

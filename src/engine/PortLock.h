@@ -10,9 +10,9 @@
 #ifndef MOKACOMM_PORT_LOCK_H
 #define MOKACOMM_PORT_LOCK_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
-#include "engine/Atomic.h"
+#include "base/Atomic.h"
 
 class PortLock {
 public:

@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_BOUND_COMM_PORT_ENGINE_H
 #define MOKACOMM_BOUND_COMM_PORT_ENGINE_H
 
-#include "engine/Atomic.h"
+#include "base/Atomic.h"
 #include "engine/CommPortEngine.h"
 
 class BoundCommPortEngine final : public CommPortEngine {

@@ -1,5 +1,5 @@
 // The exported class: every member hands the call to the engine.
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 #include "Mokacomm.h"
 #include "interface/BoundCommPortEngine.h"

@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_MODULE_H
 #define MOKACOMM_MODULE_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 HMODULE LibraryModule();
 

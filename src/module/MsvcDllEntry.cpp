@@ -1,6 +1,6 @@
 // The entry point of Mokacomm.dll in the Microsoft-ABI build: the module's static objects exist
 // while DllMain runs, from before its attach to after its detach.
-#include "engine/Win32.h"
+#include "base/Win32.h"
 #include "module/MsvcRuntime.h"
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);

@@ -16,8 +16,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "engine/Win32.h"
-#include "module/Runtime.h"
+#include "base/Win32.h"
+#include "base/Runtime.h"
 
 // ---- The heap. msvcrt.dll's operator new returns null where C++ wants std::bad_alloc.
 

@@ -2,7 +2,7 @@
 // WinMainCRTStartup does. The program's static objects exist while WinMain runs.
 #include <stdlib.h>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 #include "module/MsvcRuntime.h"
 
 namespace {

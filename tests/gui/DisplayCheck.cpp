@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "CodePage.h"
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 namespace {
 

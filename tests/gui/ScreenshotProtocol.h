@@ -4,7 +4,7 @@
 #ifndef MOKACOMM_TESTS_SCREENSHOT_PROTOCOL_H
 #define MOKACOMM_TESTS_SCREENSHOT_PROTOCOL_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 constexpr DWORD kHoldMs = 30000;
 

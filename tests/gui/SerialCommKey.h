@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class SerialCommKey {
 public:

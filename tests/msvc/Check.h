@@ -5,7 +5,7 @@
 
 #include <stdio.h>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 struct CheckCounts {
     int checks;

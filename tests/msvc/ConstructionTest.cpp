@@ -5,7 +5,7 @@
 #include "Check.h"
 #include "ImportPatch.h"
 #include "Tests.h"
-#include "module/Runtime.h"
+#include "base/Runtime.h"
 
 #include "Mokacomm.h"
 

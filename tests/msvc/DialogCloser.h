@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_MSVC_DIALOG_CLOSER_H
 #define MOKACOMM_MSVC_DIALOG_CLOSER_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class DialogCloser {
 public:

@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_MSVC_HOOK_RECORDER_H
 #define MOKACOMM_MSVC_HOOK_RECORDER_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 #include "Mokacomm.h"
 

@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_MSVC_PEER_H
 #define MOKACOMM_MSVC_PEER_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class Peer {
 public:

@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_MSVC_RIG_PAIR_H
 #define MOKACOMM_MSVC_RIG_PAIR_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class RigPair {
 public:

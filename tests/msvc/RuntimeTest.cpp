@@ -7,7 +7,7 @@
 #include "Format.h"
 #include "ImportPatch.h"
 #include "Tests.h"
-#include "engine/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 struct ProcessStats {
     long handles = -1;          // kernel handles of this process; -1 when it cannot be counted

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class Watchdog {
 public:

@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_TESTS_CLOCK_H
 #define MOKACOMM_TESTS_CLOCK_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 inline double NowMs()
 {

@@ -5,7 +5,7 @@
 #ifndef MOKACOMM_TESTS_CODE_PAGE_H
 #define MOKACOMM_TESTS_CODE_PAGE_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 // 0 when Windows knows no such locale.
 inline UINT ExpectedAnsiCodePage()

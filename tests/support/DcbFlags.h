@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 inline DWORD FlagWord(const DCB& d)
 {

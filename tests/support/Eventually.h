@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_TESTS_EVENTUALLY_H
 #define MOKACOMM_TESTS_EVENTUALLY_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 // Polls `condition` every millisecond until it holds or `timeoutMs` passed; returns its last value.
 template <class Condition>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 class PeerPort {
 public:

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 // The ids of the process's threads, ascending; empty when they cannot be listed.
 std::vector<DWORD> ProcessThreadIds(DWORD process = GetCurrentProcessId());

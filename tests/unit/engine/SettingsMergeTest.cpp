@@ -5,7 +5,7 @@
 #include "DcbFlags.h"
 
 #include "engine/SettingsMerge.h"
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_HANDLES_H
 #define MOKACOMM_HANDLES_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 struct NullIsNone {
     static HANDLE None() { return nullptr; }

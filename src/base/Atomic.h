@@ -3,7 +3,7 @@
 #ifndef MOKACOMM_ATOMIC_H
 #define MOKACOMM_ATOMIC_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 // T is bool, an enumeration or an integer of at most 32 bits.
 template <class T>

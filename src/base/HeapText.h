@@ -2,7 +2,7 @@
 #ifndef MOKACOMM_HEAP_TEXT_H
 #define MOKACOMM_HEAP_TEXT_H
 
-#include "engine/Win32.h"
+#include "base/Win32.h"
 
 // `Char` is char for bytes in a code page, wchar_t for UTF-16.
 template <class Char>
