@@ -1,7 +1,7 @@
 #include "dialogs/FailureMessage.h"
 
 #include "base/HeapText.h"
-#include "module/Module.h"
+#include "dialogs/LibraryModule.h"
 
 namespace {
 

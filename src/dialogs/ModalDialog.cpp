@@ -1,6 +1,6 @@
 #include "dialogs/ModalDialog.h"
 
-#include "module/Module.h"
+#include "dialogs/LibraryModule.h"
 
 namespace {
 

@@ -11,5 +11,5 @@ set(MOKACOMM_DIALOG_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/SelectPort.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingChoices.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingDlg.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/../module/Module.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/LibraryModule.cpp)
 set(MOKACOMM_RESOURCE_FILES ${CMAKE_CURRENT_LIST_DIR}/../../res/Mokacomm.rc)

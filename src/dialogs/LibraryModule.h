@@ -1,7 +1,7 @@
 // The module that holds the library's code, and so its dialog templates: Mokacomm.dll, or the
 // program that links the library statically. Never the host's module.
-#ifndef MOKACOMM_MODULE_H
-#define MOKACOMM_MODULE_H
+#ifndef MOKACOMM_LIBRARY_MODULE_H
+#define MOKACOMM_LIBRARY_MODULE_H
 
 #include "base/Win32.h"
 

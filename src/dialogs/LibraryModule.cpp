@@ -1,4 +1,4 @@
-#include "module/Module.h"
+#include "dialogs/LibraryModule.h"
 
 HMODULE LibraryModule()
 {
