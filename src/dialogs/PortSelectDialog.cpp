@@ -1,9 +1,9 @@
 #include "dialogs/PortSelectDialog.h"
 
 #include "LibraryTexts.h"
+#include "base/RegKeyHolder.h"
 #include "dialogs/ComboText.h"
 #include "dialogs/FailureMessage.h"
-#include "dialogs/RegKeyHolder.h"
 #include "dialogs/RegistryText.h"
 #include "dialogs/ResourceIds.h"
 #include "interface/PortNames.h"

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "dialogs/RegKeyHolder.h"
+#include "base/RegKeyHolder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "dialogs/RegKeyHolder.h"
+#include "base/RegKeyHolder.h"
 
 RegKeyHolder::RegKeyHolder(RegKeyHolder&& other) noexcept : key(other.key)
 {
