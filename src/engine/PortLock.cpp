@@ -1,5 +1,7 @@
 #include "engine/PortLock.h"
 
+#include "base/SrwGuard.h"
+
 void PortLock::Lock()
 {
     Acquire(nullptr);
@@ -13,31 +15,29 @@ bool PortLock::LockUnless(const Atomic<bool>& giveUp)
 bool PortLock::Acquire(const Atomic<bool>* giveUp)
 {
     const DWORD self = ::GetCurrentThreadId();
-    AcquireSRWLockExclusive(&state);
+    SrwGuard guard(state);
     while (owner != 0 && owner != self) {
-        if (giveUp && giveUp->Load()) {
-            ReleaseSRWLockExclusive(&state);
+        if (giveUp && giveUp->Load())
             return false;
-        }
         ++waiters;
-        SleepConditionVariableSRW(&released, &state, INFINITE, 0);
+        guard.Wait(released, INFINITE);
         --waiters;
     }
     owner = self;
     ++depth;
-    ReleaseSRWLockExclusive(&state);
     return true;
 }
 
 void PortLock::Unlock()
 {
-    AcquireSRWLockExclusive(&state);
     bool wake = false;
-    if (--depth == 0) {
-        owner = 0;
-        wake = waiters != 0;
+    {
+        SrwGuard guard(state);
+        if (--depth == 0) {
+            owner = 0;
+            wake = waiters != 0;
+        }
     }
-    ReleaseSRWLockExclusive(&state);
     if (wake)
         WakeConditionVariable(&released);
 }
@@ -45,7 +45,8 @@ void PortLock::Unlock()
 void PortLock::Interrupt()
 {
     // Taking the lock word once orders the caller's flag store before any waiter's next look at it.
-    AcquireSRWLockExclusive(&state);
-    ReleaseSRWLockExclusive(&state);
+    {
+        SrwGuard ordering(state);
+    }
     WakeAllConditionVariable(&released);
 }

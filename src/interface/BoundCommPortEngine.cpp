@@ -1,5 +1,6 @@
 #include "interface/BoundCommPortEngine.h"
 
+#include "base/SrwGuard.h"
 #include "engine/CommEventThread.h"
 
 namespace {
@@ -22,9 +23,11 @@ void BoundCommPortEngine::Share()
 
 void BoundCommPortEngine::Unshare(CCommLib& object)
 {
-    AcquireSRWLockShared(&hookState);
-    const bool created = owner == &object;
-    ReleaseSRWLockShared(&hookState);
+    bool created = false;
+    {
+        SrwGuard reading(hookState, SrwGuard::Mode::Shared);
+        created = owner == &object;
+    }
     if (created)
         Unbind();
     if (objects.Drop())
@@ -39,25 +42,25 @@ void BoundCommPortEngine::Unbind()
     const EventThreadRun* run = EventThreadRun::Current();
     const unsigned long own = run && &run->engine == this ? 1 : 0;
     const ULONGLONG deadline = ::GetTickCount64() + kHookWait;
-    AcquireSRWLockExclusive(&hookState);
+    SrwGuard guard(hookState);
     owner = nullptr;
     while (hooksRunning > own) {
         const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline ||
-            !SleepConditionVariableSRW(&hooksDone, &hookState, static_cast<DWORD>(deadline - now), 0))
+        if (now >= deadline || !guard.Wait(hooksDone, static_cast<DWORD>(deadline - now)))
             break;
     }
-    ReleaseSRWLockExclusive(&hookState);
 }
 
 template <class Hook>
 void BoundCommPortEngine::Deliver(Hook hook)
 {
-    AcquireSRWLockExclusive(&hookState);
-    CCommLib* const target = owner;
-    if (target)
-        ++hooksRunning;
-    ReleaseSRWLockExclusive(&hookState);
+    CCommLib* target = nullptr;
+    {
+        SrwGuard guard(hookState);
+        target = owner;
+        if (target)
+            ++hooksRunning;
+    }
     if (!target)
         return;
 
@@ -65,12 +68,14 @@ void BoundCommPortEngine::Deliver(Hook hook)
         BoundCommPortEngine& engine;
         ~Done()
         {
-            AcquireSRWLockExclusive(&engine.hookState);
-            --engine.hooksRunning;
-            // An unbinding called from a hook waits for the count to fall to its own hook, not to
-            // zero: every hook that ends while one waits wakes it.
-            const bool unbinding = engine.owner == nullptr;
-            ReleaseSRWLockExclusive(&engine.hookState);
+            bool unbinding = false;
+            {
+                SrwGuard guard(engine.hookState);
+                --engine.hooksRunning;
+                // An unbinding called from a hook waits for the count to fall to its own hook, not
+                // to zero: every hook that ends while one waits wakes it.
+                unbinding = engine.owner == nullptr;
+            }
             if (unbinding)
                 WakeAllConditionVariable(&engine.hooksDone);
         }

@@ -16,8 +16,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "base/Win32.h"
 #include "base/Runtime.h"
+#include "base/SrwGuard.h"
+#include "base/Win32.h"
 
 // ---- The heap. msvcrt.dll's operator new returns null where C++ wants std::bad_alloc.
 
@@ -185,18 +186,6 @@ __attribute__((no_stack_protector)) void InitSecurityCookie()
 
 namespace {
 
-// Holds an SRW lock for its scope.
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) : lock(lock) { AcquireSRWLockExclusive(&lock); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock); }
-
-private:
-    SRWLOCK& lock;
-};
-
 using Callback = void(__cdecl*)();
 
 #pragma section(".CRT$XCA", long, read)
@@ -215,7 +204,7 @@ ExitCall* exitCalls = nullptr;
 // Takes the call registered last, or null when none is left.
 ExitCall* TakeExitCall()
 {
-    ExclusiveLock lock(exitLock);
+    SrwGuard lock(exitLock);
     ExitCall* entry = exitCalls;
     if (entry)
         exitCalls = entry->next;
@@ -232,7 +221,7 @@ extern "C" int __cdecl atexit(Callback call)
     if (!entry)
         return -1;
     entry->call = call;
-    ExclusiveLock lock(exitLock);
+    SrwGuard lock(exitLock);
     entry->next = exitCalls;
     exitCalls = entry;
     return 0;
@@ -306,9 +295,9 @@ __declspec(thread) int _Init_thread_epoch = INT_MIN;
 
 void __cdecl _Init_thread_header(int* guard) noexcept
 {
-    ExclusiveLock lock(staticsLock);
+    SrwGuard lock(staticsLock);
     while (*guard == kStaticBeingMade)
-        SleepConditionVariableSRW(&staticMade, &staticsLock, INFINITE, 0);
+        lock.Wait(staticMade, INFINITE);
     if (*guard == kStaticNotMade)
         *guard = kStaticBeingMade; // the caller makes it
     else
@@ -318,7 +307,7 @@ void __cdecl _Init_thread_header(int* guard) noexcept
 void __cdecl _Init_thread_footer(int* guard) noexcept
 {
     {
-        ExclusiveLock lock(staticsLock);
+        SrwGuard lock(staticsLock);
         *guard = ++_Init_global_epoch;
         _Init_thread_epoch = _Init_global_epoch;
     }
@@ -329,7 +318,7 @@ void __cdecl _Init_thread_footer(int* guard) noexcept
 void __cdecl _Init_thread_abort(int* guard) noexcept
 {
     {
-        ExclusiveLock lock(staticsLock);
+        SrwGuard lock(staticsLock);
         *guard = kStaticNotMade;
     }
     WakeAllConditionVariable(&staticMade);
