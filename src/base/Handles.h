@@ -3,6 +3,7 @@
 #ifndef MOKACOMM_HANDLES_H
 #define MOKACOMM_HANDLES_H
 
+#include "base/Unique.h"
 #include "base/Win32.h"
 
 struct NullIsNone {
@@ -12,54 +13,24 @@ struct InvalidIsNone {
     static HANDLE None() { return INVALID_HANDLE_VALUE; }
 };
 
+// A handle is closed with CloseHandle, or with the engine's seam to it (PlatformCalls), which the
+// owner then keeps: KernelHandle(event, calls.CloseHandle).
 template <class Sentinel>
-class UniqueHandle {
+class HandleTraits {
 public:
+    using Value = HANDLE;
     using CloseFunction = BOOL(WINAPI*)(HANDLE);
+    static constexpr BOOL kNothingToClose = TRUE;
 
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle, CloseFunction close = ::CloseHandle)
-        : handle(handle), close(close) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle(other.Release()), close(other.close) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept
-    {
-        if (this != &other) {
-            Reset(other.Release());
-            close = other.close;
-        }
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
-
-    HANDLE Get() const { return handle; }
-    explicit operator bool() const { return handle != Sentinel::None(); }
-
-    HANDLE Release()
-    {
-        HANDLE h = handle;
-        handle = Sentinel::None();
-        return h;
-    }
-
-    // Closing keeps the thread's last error, so cleanup never hides the code being reported.
-    void Reset(HANDLE replacement = Sentinel::None())
-    {
-        if (handle != Sentinel::None()) {
-            const DWORD error = ::GetLastError();
-            close(handle);
-            ::SetLastError(error);
-        }
-        handle = replacement;
-    }
+    HandleTraits(CloseFunction close = ::CloseHandle) : close(close) {}
+    static HANDLE None() { return Sentinel::None(); }
+    BOOL Close(HANDLE handle) const { return close(handle); }
 
 private:
-    HANDLE handle = Sentinel::None();
-    CloseFunction close = ::CloseHandle;
+    CloseFunction close;
 };
 
-using KernelHandle = UniqueHandle<NullIsNone>; // events, threads
-using FileHandle = UniqueHandle<InvalidIsNone>; // CreateFileA results
+using KernelHandle = Unique<HandleTraits<NullIsNone>>;   // events, threads
+using FileHandle = Unique<HandleTraits<InvalidIsNone>>;  // CreateFileA results
 
 #endif

@@ -9,6 +9,6 @@ bool ComboItemText(HWND combo, LRESULT index, HeapText<wchar_t>& text)
     if (!buffer || SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
                                 reinterpret_cast<LPARAM>(buffer.Get())) == CB_ERR)
         return false;
-    text.Swap(buffer);
+    text.Reset(buffer.Release());
     return true;
 }

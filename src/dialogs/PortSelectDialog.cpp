@@ -1,7 +1,7 @@
 #include "dialogs/PortSelectDialog.h"
 
 #include "LibraryTexts.h"
-#include "base/RegKeyHolder.h"
+#include "base/RegistryKey.h"
 #include "dialogs/ComboText.h"
 #include "dialogs/FailureMessage.h"
 #include "dialogs/RegistryText.h"
@@ -41,9 +41,9 @@ enum class Listing { KeyMissing, EnumerationFailed, Complete };
 Listing ListRegistryPorts(HWND combo)
 {
     // Declared outermost first, so that they close SERIALCOMM, DEVICEMAP, HARDWARE.
-    RegKeyHolder hardware;
-    RegKeyHolder deviceMap;
-    RegKeyHolder serialComm;
+    RegistryKey hardware;
+    RegistryKey deviceMap;
+    RegistryKey serialComm;
     if (hardware.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ) != ERROR_SUCCESS ||
         deviceMap.Open(hardware.Get(), "DEVICEMAP", KEY_READ) != ERROR_SUCCESS ||
         serialComm.Open(deviceMap.Get(), "SERIALCOMM", KEY_READ) != ERROR_SUCCESS)

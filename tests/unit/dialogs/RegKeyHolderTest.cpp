@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "base/RegKeyHolder.h"
+#include "base/RegistryKey.h"
 
 namespace {
 
@@ -13,16 +13,16 @@ bool IsOpenKey(HKEY key)
                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-TEST(RegKeyHolderTest, HoldsNothingAtFirst)
+TEST(RegistryKeyTest, HoldsNothingAtFirst)
 {
-    RegKeyHolder holder;
+    RegistryKey holder;
     EXPECT_EQ(holder.Get(), nullptr);
     EXPECT_EQ(holder.Close(), ERROR_SUCCESS);
 }
 
-TEST(RegKeyHolderTest, OpensAKeyAndClosesItOnce)
+TEST(RegistryKeyTest, OpensAKeyAndClosesItOnce)
 {
-    RegKeyHolder holder;
+    RegistryKey holder;
     ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
     const HKEY key = holder.Get();
     ASSERT_NE(key, nullptr);
@@ -33,9 +33,9 @@ TEST(RegKeyHolderTest, OpensAKeyAndClosesItOnce)
     EXPECT_EQ(holder.Close(), ERROR_SUCCESS);
 }
 
-TEST(RegKeyHolderTest, AFailedOpenGivesTheErrorAndKeepsTheKeyHeld)
+TEST(RegistryKeyTest, AFailedOpenGivesTheErrorAndKeepsTheKeyHeld)
 {
-    RegKeyHolder holder;
+    RegistryKey holder;
     ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
     const HKEY key = holder.Get();
     EXPECT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE\\NoSuchKeyOfMokacomm", KEY_READ),
@@ -44,9 +44,9 @@ TEST(RegKeyHolderTest, AFailedOpenGivesTheErrorAndKeepsTheKeyHeld)
     EXPECT_TRUE(IsOpenKey(key));
 }
 
-TEST(RegKeyHolderTest, OpeningAnotherKeyClosesTheOneHeld)
+TEST(RegistryKeyTest, OpeningAnotherKeyClosesTheOneHeld)
 {
-    RegKeyHolder holder;
+    RegistryKey holder;
     ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
     const HKEY first = holder.Get();
     ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ), ERROR_SUCCESS);
@@ -54,11 +54,11 @@ TEST(RegKeyHolderTest, OpeningAnotherKeyClosesTheOneHeld)
     EXPECT_TRUE(IsOpenKey(holder.Get()));
 }
 
-TEST(RegKeyHolderTest, TheEndOfItsScopeClosesTheKeyAndKeepsTheLastError)
+TEST(RegistryKeyTest, TheEndOfItsScopeClosesTheKeyAndKeepsTheLastError)
 {
     HKEY key = nullptr;
     {
-        RegKeyHolder holder;
+        RegistryKey holder;
         ASSERT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
         key = holder.Get();
         SetLastError(ERROR_ACCESS_DENIED);
@@ -67,16 +67,16 @@ TEST(RegKeyHolderTest, TheEndOfItsScopeClosesTheKeyAndKeepsTheLastError)
     EXPECT_FALSE(IsOpenKey(key));
 }
 
-TEST(RegKeyHolderTest, MovingHandsTheKeyOver)
+TEST(RegistryKeyTest, MovingHandsTheKeyOver)
 {
-    RegKeyHolder first;
+    RegistryKey first;
     ASSERT_EQ(first.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
     const HKEY key = first.Get();
-    RegKeyHolder second(std::move(first));
+    RegistryKey second(std::move(first));
     EXPECT_EQ(first.Get(), nullptr);
     EXPECT_EQ(second.Get(), key);
 
-    RegKeyHolder third;
+    RegistryKey third;
     ASSERT_EQ(third.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ), ERROR_SUCCESS);
     const HKEY replaced = third.Get();
     third = std::move(second);

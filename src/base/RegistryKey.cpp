@@ -1,0 +1,12 @@
+#include "base/RegistryKey.h"
+
+LONG RegistryKey::Open(HKEY parent, const char* subKey, REGSAM access)
+{
+    HKEY opened = nullptr;
+    const LONG result = RegOpenKeyExA(parent, subKey, 0, access, &opened);
+    if (result != ERROR_SUCCESS)
+        return result;
+    const LONG closed = Close();
+    Reset(opened);
+    return closed;
+}
