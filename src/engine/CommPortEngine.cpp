@@ -1,5 +1,6 @@
 #include "engine/CommPortEngine.h"
 
+#include "base/ScopeGuard.h"
 #include "engine/CommEventThread.h"
 #include "engine/ConstructionFailure.h"
 #include "engine/SettingsMerge.h"
@@ -99,7 +100,6 @@ void CommPortEngine::ResetState()
     timeouts = kDefaultTimeouts;
     dcb = DefaultLineSettings();
     portHandle.Store(nullptr);
-    threadHandle = nullptr;
     threadId = 0;
     currentPort.Store(CCommLib::PORT_NONE);
     lastError.Store(0);
@@ -195,27 +195,32 @@ ERR CommPortEngine::StartEventThread(FileHandle& port, const char* name)
     // A start signal that came after an earlier Open stopped waiting must not release this one.
     calls.ResetEvent(startEvent.Get());
     Retain(); // the thread's reference
-    DWORD id = 0;
-    const HANDLE thread = calls.CreateThread(nullptr, 0, CommEventThread, run, 0, &id);
-    if (!thread) {
-        lastError.Store(::GetLastError());
+    // Until the thread runs, the references meant for it are given back: its own and the
+    // engine's to the run, and its own to the engine.
+    ScopeGuard unstarted([&] {
         run->Release();
         run->Release();
         Release();
-        return CCommLib::ERR_THREAD;
-    }
+    });
+    DWORD id = 0;
+    threadHandle = KernelHandle(calls.CreateThread(nullptr, 0, CommEventThread, run, 0, &id),
+                                calls.CloseHandle);
+    if (!threadHandle)
+        return OpenFailed(CCommLib::ERR_THREAD);
+    unstarted.Dismiss();
 
     errorFlags = 0;
-    portHandle.Store(port.Release());
-    threadHandle = thread;
+    portFile = static_cast<FileHandle&&>(port);
+    portHandle.Store(portFile.Get());
     threadId = id;
     eventThread = run;
     lstrcpynA(portName, name, sizeof portName);
 
-    if (!calls.SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST)) {
+    if (!calls.SetThreadPriority(threadHandle.Get(), THREAD_PRIORITY_HIGHEST)) {
         lastError.Store(::GetLastError());
         StopEventThread();
-        FileHandle(portHandle.Exchange(nullptr), calls.CloseHandle);
+        portHandle.Store(nullptr);
+        portFile.Reset();
         portName[0] = '\0';
         return CCommLib::ERR_THREAD;
     }
@@ -234,7 +239,7 @@ ERR CommPortEngine::ClosePort()
     if (!lock || !portHandle.Load())
         return CCommLib::ERR_ALREADY;
     ERR result = StopEventThread();
-    if (!calls.CloseHandle(portHandle.Load())) {
+    if (!portFile.Close()) {
         lastError.Store(::GetLastError());
         result = CCommLib::ERR_SYSTEM;
     }
@@ -258,7 +263,7 @@ ERR CommPortEngine::StopEventThread()
     } else {
         eventThread->closerWaiting.Store(true);
         portLock.Interrupt();
-        switch (calls.WaitForSingleObject(threadHandle, kThreadWait)) {
+        switch (calls.WaitForSingleObject(threadHandle.Get(), kThreadWait)) {
         case WAIT_OBJECT_0:
             break;
         case WAIT_ABANDONED:
@@ -274,8 +279,7 @@ ERR CommPortEngine::StopEventThread()
         // A thread that outlives the wait may take the lock like any other once this Close is over.
         eventThread->closerWaiting.Store(false);
     }
-    KernelHandle(threadHandle, calls.CloseHandle);
-    threadHandle = nullptr;
+    threadHandle.Reset();
     threadId = 0;
     eventThread->Release();
     eventThread = nullptr;

@@ -102,8 +102,10 @@ private:
     OVERLAPPED writeOverlapped;       // Send's; used under portLock
     COMMTIMEOUTS timeouts;
     DCB dcb;                          // written under portLock; GetDCB reads it without
-    Atomic<HANDLE> portHandle;        // written under portLock; accessors read it without
-    HANDLE threadHandle;              // under portLock
+    FileHandle portFile;              // the open port; under portLock
+    Atomic<HANDLE> portHandle;        // portFile's handle, null while no port is open: written with
+                                      // it under portLock, read without the lock by the accessors
+    KernelHandle threadHandle;        // the open port's event thread; under portLock
     DWORD threadId;                   // under portLock
     Atomic<PORT> currentPort;         // written under portLock; accessors read it without
     DWORD inQueueSize;

@@ -1,5 +1,6 @@
 #include "interface/BoundCommPortEngine.h"
 
+#include "base/ScopeGuard.h"
 #include "base/SrwGuard.h"
 #include "engine/CommEventThread.h"
 
@@ -64,22 +65,18 @@ void BoundCommPortEngine::Deliver(Hook hook)
     if (!target)
         return;
 
-    struct Done {
-        BoundCommPortEngine& engine;
-        ~Done()
+    ScopeGuard done([this] {
+        bool unbinding = false;
         {
-            bool unbinding = false;
-            {
-                SrwGuard guard(engine.hookState);
-                --engine.hooksRunning;
-                // An unbinding called from a hook waits for the count to fall to its own hook, not
-                // to zero: every hook that ends while one waits wakes it.
-                unbinding = engine.owner == nullptr;
-            }
-            if (unbinding)
-                WakeAllConditionVariable(&engine.hooksDone);
+            SrwGuard guard(hookState);
+            --hooksRunning;
+            // An unbinding called from a hook waits for the count to fall to its own hook, not to
+            // zero: every hook that ends while one waits wakes it.
+            unbinding = owner == nullptr;
         }
-    } done{*this};
+        if (unbinding)
+            WakeAllConditionVariable(&hooksDone);
+    });
     hook(*target);
 }
 
