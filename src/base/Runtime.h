@@ -11,7 +11,7 @@
 
 // As Visual C++'s vcruntime declares them: the vftable pointer, then the text and whether the
 // object owns it; the destructor in vftable slot 0, what() in slot 1. Their members are defined
-// in module/MsvcRuntime.cpp, which every binary of this build links.
+// by the stand-in runtime, msvc-crt/MsvcRuntime.cpp, which every binary of this build links.
 namespace std {
 
 struct nothrow_t {

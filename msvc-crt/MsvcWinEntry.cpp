@@ -3,7 +3,7 @@
 #include <stdlib.h>
 
 #include "base/Win32.h"
-#include "module/MsvcRuntime.h"
+#include "MsvcRuntime.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-// The entry point of Mokacomm.dll in the Microsoft-ABI build: the module's static objects exist
-// while DllMain runs, from before its attach to after its detach.
+// The entry point of a DLL of the Microsoft-ABI build (Mokacomm.dll): what Visual C++'s
+// _DllMainCRTStartup does. The module's static objects exist while DllMain runs, from before its
+// attach to after its detach.
 #include "base/Win32.h"
-#include "module/MsvcRuntime.h"
+#include "MsvcRuntime.h"
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 

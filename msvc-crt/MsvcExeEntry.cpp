@@ -3,7 +3,7 @@
 #include <corecrt_startup.h>
 #include <stdlib.h>
 
-#include "module/MsvcRuntime.h"
+#include "MsvcRuntime.h"
 
 int main(int argc, char** argv);
 

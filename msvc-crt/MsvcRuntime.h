@@ -1,5 +1,5 @@
 // The start and the end of a module of the Microsoft-ABI build, for its entry point
-// (module/MsvcDllEntry.cpp, module/MsvcExeEntry.cpp).
+// (MsvcDllEntry.cpp, MsvcExeEntry.cpp, MsvcWinEntry.cpp).
 #ifndef MOKACOMM_MSVC_RUNTIME_H
 #define MOKACOMM_MSVC_RUNTIME_H
 

@@ -3,14 +3,14 @@
 // the type_info vftable, stack cookies, the start-up and shut-down of static objects, implicit
 // thread-local storage, thread-safe statics and the load configuration. msvcrt.dll supplies the
 // rest (__CxxFrameHandler3, _CxxThrowException, the C functions). Every binary of the build links
-// this file, the DLL with its entry point module/MsvcDllEntry.cpp, programs with theirs,
-// module/MsvcExeEntry.cpp or module/MsvcWinEntry.cpp.
+// this file, a DLL with its entry point MsvcDllEntry.cpp, programs with theirs, MsvcExeEntry.cpp
+// or MsvcWinEntry.cpp. The exception classes are declared in the library's src/base/Runtime.h.
 //
 // This file defines atexit, which Wine's stdlib.h declares as msvcrt.dll's import: a definition
 // of a dllimport function would be exported instead.
 #define _ACRTIMP
 
-#include "module/MsvcRuntime.h"
+#include "MsvcRuntime.h"
 
 #include <limits.h>
 #include <stdlib.h>
