@@ -6,6 +6,11 @@
 namespace {
 
 constexpr DWORD kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
+// How long the thread waits before its first wait for events. Open returns only once that wait is
+// under way (AnnounceStart), so every successful Open lasts at least this long: the interface
+// promises it (README, Members: Open "takes at least 100 ms"; a rig test holds it), and a host may
+// count on it: when Open returns, the port's new settings and the modem lines they set have been
+// in place that long before the host's first Send. A shorter pause changes what hosts see.
 constexpr DWORD kStartPause = 100;
 constexpr DWORD kFirstRetryDelay = 10;
 constexpr DWORD kLongestRetryDelay = 1000;
@@ -85,7 +90,7 @@ void EventThreadRun::RequestStop()
 
 void EventThreadRun::Main()
 {
-    Pause(kStartPause);
+    Pause(kStartPause); // Open's least duration: see kStartPause
     Loop();
 }
 

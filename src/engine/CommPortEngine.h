@@ -45,6 +45,8 @@ public:
     unsigned long GetLineStat();
     ERR SetLineStat(unsigned long function);
 
+    // The two dialog operations are defined with the dialogs, in src/dialogs/SelectPort.cpp and
+    // src/dialogs/SettingDlg.cpp: the dialogs build on the engine, which knows no window.
     void SelectPort();
     void SettingDlg();
 
@@ -90,8 +92,7 @@ private:
     ERR StartEventThread(FileHandle& port, const char* name);
     ERR StopEventThread();
     bool Read(char* buffer, unsigned long length, unsigned long* received);
-    bool ReadPending(unsigned long* received);
-    ERR WritePending(unsigned long* written);
+    bool AwaitTransfer(OVERLAPPED& overlapped, DWORD* transferred);
     void ClearPortErrors(HANDLE port);
 
     // Threads: "host" is any application thread, "event" the port's event thread.

@@ -28,13 +28,22 @@ bool CommPortEngine::Read(char* buffer, unsigned long length, unsigned long* rec
         ClearPortErrors(port);
         return false;
     }
-    return ReadPending(received);
+    return AwaitTransfer(readOverlapped, received);
 }
 
-bool CommPortEngine::ReadPending(unsigned long* received)
+// Waits for the pending transfer of `overlapped` to end, and gives its count; false when it
+// failed, and the port's errors are then cleared.
+//
+// GetOverlappedResult with its wait flag set can still answer ERROR_IO_INCOMPLETE: it waits for
+// the OVERLAPPED's event, then reads the transfer's status, and an event that it finds set while
+// the status still says pending makes it answer at once that the transfer is incomplete. Asked
+// again at once, it answers the same for as long as the event stays set, and the loop would spin
+// hot; Sleep(0) gives the rest of the time slice to the threads that end the transfer, then the
+// loop asks again. (Under Wine the loop never runs: docs/benchmarks.md.)
+bool CommPortEngine::AwaitTransfer(OVERLAPPED& overlapped, DWORD* transferred)
 {
     const HANDLE port = portHandle.Load();
-    while (!calls.GetOverlappedResult(port, &readOverlapped, received, TRUE)) {
+    while (!calls.GetOverlappedResult(port, &overlapped, transferred, TRUE)) {
         if (::GetLastError() != ERROR_IO_INCOMPLETE) {
             ClearPortErrors(port);
             return false;
@@ -67,26 +76,13 @@ ERR CommPortEngine::Send(const void* data, unsigned long length, unsigned long* 
             ClearPortErrors(port);
             return CCommLib::ERR_IO;
         }
-        const ERR pending = WritePending(written);
-        if (pending != CCommLib::ERR_OK)
-            return pending;
+        // A failed write leaves the count that the pending WriteFile stored.
+        DWORD transferred = 0;
+        if (!AwaitTransfer(writeOverlapped, &transferred))
+            return CCommLib::ERR_IO;
+        *written = transferred;
     }
     return *written == length ? CCommLib::ERR_OK : CCommLib::ERR_SHORT_WRITE;
-}
-
-ERR CommPortEngine::WritePending(unsigned long* written)
-{
-    const HANDLE port = portHandle.Load();
-    DWORD transferred = 0;
-    while (!calls.GetOverlappedResult(port, &writeOverlapped, &transferred, TRUE)) {
-        if (::GetLastError() != ERROR_IO_INCOMPLETE) {
-            ClearPortErrors(port);
-            return CCommLib::ERR_IO;
-        }
-        calls.Sleep(0);
-    }
-    *written = transferred;
-    return CCommLib::ERR_OK;
 }
 
 ERR CommPortEngine::SetDCB(const DCB& settings)
