@@ -42,7 +42,7 @@ HWND ListOffering(HWND dialog, const std::string& item)
     return nullptr;
 }
 
-class SettingsPlatformRoadTest : public ::testing::Test {
+class PlatformSettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -72,7 +72,7 @@ protected:
     std::unique_ptr<gui::ModalOperation> operation;
 };
 
-TEST_F(SettingsPlatformRoadTest, CancelChangesNothing)
+TEST_F(PlatformSettingsDialogTest, CancelChangesNothing)
 {
     const HWND dialog = Show();
     ASSERT_NE(dialog, nullptr) << "no platform dialog";
@@ -84,7 +84,7 @@ TEST_F(SettingsPlatformRoadTest, CancelChangesNothing)
     EXPECT_TRUE(Same(PortState(port.GetHandle()), stateBefore));
 }
 
-TEST_F(SettingsPlatformRoadTest, OkAppliesTheChoiceToThePortAndStoresIt)
+TEST_F(PlatformSettingsDialogTest, OkAppliesTheChoiceToThePortAndStoresIt)
 {
     const HWND dialog = Show();
     ASSERT_NE(dialog, nullptr) << "no platform dialog";
@@ -99,7 +99,7 @@ TEST_F(SettingsPlatformRoadTest, OkAppliesTheChoiceToThePortAndStoresIt)
     EXPECT_EQ(port.GetPort(), PortOf(pair.ComA()));
 }
 
-TEST_F(SettingsPlatformRoadTest, SettingsThePortRefusesAreReportedAndStoredAnyway)
+TEST_F(PlatformSettingsDialogTest, SettingsThePortRefusesAreReportedAndStoredAnyway)
 {
     const HWND dialog = Show();
     ASSERT_NE(dialog, nullptr) << "no platform dialog";

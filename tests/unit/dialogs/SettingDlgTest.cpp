@@ -53,7 +53,7 @@ std::string ProgramStem()
     return std::string(stem.begin(), stem.end());
 }
 
-class SettingsSeamTest : public ::testing::Test {
+class SettingDlgTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -79,7 +79,7 @@ protected:
     unsigned long lastErrorBefore = 0;
 };
 
-TEST_F(SettingsSeamTest, AFailedConfigurationReadIsReportedAndNoDialogShown)
+TEST_F(SettingDlgTest, AFailedConfigurationReadIsReportedAndNoDialogShown)
 {
     calls.GetCommConfig = &RefusingGetCommConfig;
     calls.CommConfigDialogA = &FailingCommConfigDialogA;
@@ -96,7 +96,7 @@ TEST_F(SettingsSeamTest, AFailedConfigurationReadIsReportedAndNoDialogShown)
 // The platform's dialog gets the bare port name, the owner window and the configuration that
 // GetCommConfig read; when it returns zero (here a failure rather than a Cancel) nothing is
 // applied and nothing is reported.
-TEST_F(SettingsSeamTest, ThePlatformDialogGetsTheBareNameTheOwnerAndTheConfiguration)
+TEST_F(SettingDlgTest, ThePlatformDialogGetsTheBareNameTheOwnerAndTheConfiguration)
 {
     calls.CommConfigDialogA = &FailingCommConfigDialogA;
     Open();
