@@ -210,7 +210,7 @@ ERR CommPortEngine::StartEventThread(FileHandle& port, const char* name)
     unstarted.Dismiss();
 
     errorFlags = 0;
-    portFile = static_cast<FileHandle&&>(port);
+    portFile = static_cast<FileHandle&&>(port); // moved: the port is the engine's from here on
     portHandle.Store(portFile.Get());
     threadId = id;
     eventThread = run;
