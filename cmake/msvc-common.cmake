@@ -17,9 +17,9 @@ set(CMAKE_MT llvm-mt-14)
 get_filename_component(MOKACOMM_MSVC_CRT_DIR ${CMAKE_CURRENT_LIST_DIR}/../msvc-crt ABSOLUTE)
 
 # Debian's libwine-dev, behind the few headers of msvc-crt/include that mend it where it differs
-# from the Windows SDK. _MSVCR_VER=0 declares the C runtime of msvcrt.dll, the one that every Windows
-# version carries, rather than the UCRT's. WINE_UNICODE_NATIVE makes WCHAR wchar_t, as the SDK
-# has it, rather than char16_t: clang-cl's wchar_t is 16 bits too.
+# from the Windows SDK. _MSVCR_VER=0 declares the C runtime of msvcrt.dll, the one that every
+# Windows version carries, rather than the UCRT's. WINE_UNICODE_NATIVE makes WCHAR wchar_t, as the
+# SDK has it, rather than char16_t: clang-cl's wchar_t is 16 bits too.
 set(MOKACOMM_WINE_INCLUDE /usr/include/wine/wine)
 set(CMAKE_C_FLAGS_INIT "-imsvc ${MOKACOMM_MSVC_CRT_DIR}/include \
 -imsvc ${MOKACOMM_WINE_INCLUDE}/windows -imsvc ${MOKACOMM_WINE_INCLUDE}/msvcrt -D_MSVCR_VER=0 \
