@@ -49,7 +49,7 @@ for p in $presets; do
     echo "== bench_mokacomm, $p"
     MOKACOMM_RIG_SESSION="bench-$$-$p"
     export MOKACOMM_RIG_SESSION
-    "$(mokacomm_loader "$root/build/$p/bin/bench_mokacomm.exe")" "$root/build/$p/bin/bench_mokacomm.exe" "$@" || status=1
+    "$root/scripts/lib/wine-exec" "$root/build/$p/bin/bench_mokacomm.exe" "$@" || status=1
     "$MOKACOMM_RIG_CTL" reap "$MOKACOMM_RIG_SESSION" >/dev/null 2>&1 || true
 done
 exit $status

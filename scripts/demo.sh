@@ -33,7 +33,7 @@ input="$scratch/host-input"
 log="$scratch/host.log"
 mkfifo "$input"
 exec 3<>"$input"
-(timeout 120 "$(mokacomm_loader "$build/bin/terminal_host.exe")" "$build/bin/terminal_host.exe" "$host_com" <"$input" 2>&1 | tee "$log") 3>&- &
+(timeout 120 "$root/scripts/lib/wine-exec" "$build/bin/terminal_host.exe" "$host_com" <"$input" 2>&1 | tee "$log") 3>&- &
 host=$!
 status=0
 # Debian's own Python, which has pyserial (python3-serial).

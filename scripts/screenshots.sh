@@ -43,9 +43,9 @@ shoot() {
     out="$scratch/out-$1"
     exe="$build/bin/$program.exe"
     if [ "$1" = - ]; then
-        "$(mokacomm_loader "$exe")" "$exe" "$(windows_path "$proceed")" >"$out" 2>&1 &
+        "$root/scripts/lib/wine-exec" "$exe" "$(windows_path "$proceed")" >"$out" 2>&1 &
     else
-        "$(mokacomm_loader "$exe")" "$exe" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
+        "$root/scripts/lib/wine-exec" "$exe" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
     fi
     pid=$!
     i=0

@@ -30,7 +30,7 @@ set -- $("$rigctl" up --session window-demo)
 host_com=COM$1
 peer_pty=$("$rigctl" path "$2")
 echo "== the window host opens $host_com; this terminal is COM$2, the other end of the cable"
-"$(mokacomm_loader "$build/bin/window_host.exe")" "$build/bin/window_host.exe" "$host_com" </dev/null >"$MOKACOMM_SCRATCH/host.log" 2>&1 &
+"$root/scripts/lib/wine-exec" "$build/bin/window_host.exe" "$host_com" </dev/null >"$MOKACOMM_SCRATCH/host.log" 2>&1 &
 # The host's texts are code page 932 and its line end is CR. The peer is a Linux program: the
 # Wine locale is not its own.
 LC_ALL=C.UTF-8 /usr/bin/python3 -m serial.tools.miniterm --encoding cp932 --eol CR \

@@ -13,24 +13,6 @@
 
 MOKACOMM_MARLETT=/usr/share/wine/fonts/marlett.ttf
 
-mokacomm_loader() {
-    # The Wine loader for a Windows program ($1, a path): the one of its own architecture.
-    # Through the 32-bit loader a 64-bit program goes on through start.exe and ShellExecuteEx,
-    # which now and then fail ("ShellExecuteEx failed"), and the program does not run.
-    if [ "$(mokacomm_pe_machine "$1")" = 8664 ]; then
-        echo /usr/lib/wine/wine64
-    else
-        echo wine
-    fi
-}
-
-mokacomm_pe_machine() {
-    # The machine field of a PE image, in hex: 14c for i386, 8664 for x86-64; empty for a file
-    # that is not one.
-    header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
-    [ -n "$header" ] && od -An -tx2 -j$((header + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
-}
-
 mokacomm_env() {
     # $1: scratch folder of this run (created if missing)
     MOKACOMM_SCRATCH=$1

@@ -63,4 +63,4 @@ for dll in "$runtime"/lib*.dll; do
 done
 
 set -- $("$rigctl" up --session "$session")
-"$(mokacomm_loader "$work/host/package_host.exe")" "$work/host/package_host.exe" "COM$1" "COM$2"
+"$source/scripts/lib/wine-exec" "$work/host/package_host.exe" "COM$1" "COM$2"
