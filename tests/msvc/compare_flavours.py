@@ -12,8 +12,11 @@ DLL has not been built.
 import os
 import re
 import subprocess
-import struct
 import sys
+
+from throw_info import Image
+
+SECTION_DISCARDABLE = 0x02000000
 
 
 def resources(dll):
@@ -28,17 +31,9 @@ def resources(dll):
 def loaded_bytes(dll):
     """The sections of the DLL that stay loaded: the debug sections are discardable, and their
     DWARF names the value of every constant."""
-    image = open(dll, "rb").read()
-    header = struct.unpack_from("<I", image, 0x3C)[0]
-    sections, optional_size = struct.unpack_from("<H12xH", image, header + 6)
-    table = header + 24 + optional_size
-    loaded = []
-    for i in range(sections):
-        size, offset = struct.unpack_from("<II", image, table + 40 * i + 16)
-        characteristics = struct.unpack_from("<I", image, table + 40 * i + 36)[0]
-        if not characteristics & 0x02000000:  # IMAGE_SCN_MEM_DISCARDABLE
-            loaded.append(image[offset:offset + size])
-    return b"".join(loaded)
+    image = Image(dll)
+    return b"".join(image.data[raw:raw + length] for _, length, raw, flags in image.sections
+                    if not flags & SECTION_DISCARDABLE)
 
 
 ESCAPES = {"n": "\n", "t": "\t", "\\": "\\", "\"": "\""}
