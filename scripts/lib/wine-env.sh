@@ -44,6 +44,7 @@ mokacomm_ia32_probe() {
 
 mokacomm_pe_machine() {
     # The machine field of a PE image: 8664 for x86-64, 014c for i386; empty for any other file.
+    [ -f "$1" ] || return 0
     header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
     [ -n "$header" ] && od -An -tx2 -j$((header + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
 }
