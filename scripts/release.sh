@@ -3,14 +3,31 @@
 # Mokacomm-<version>-mingw.zip and SHA256SUMS (packaging/make_archives.py), from the four builds
 # made afresh in build/release/, without tests, benchmarks or examples. Their bytes depend on the
 # sources alone, not on the folder or the time of the build.
-#   scripts/release.sh           the archives of the checkout's sources
+#   scripts/release.sh           the archives of the checkout's sources, which must all be
+#                                committed (--allow-dirty: packs them anyway)
 #   scripts/release.sh --verify  the archives of its commit made twice, from two clones in
 #                                different folders, and compared byte for byte
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 case ${1:-} in
-    "")
+    "" | --allow-dirty)
+        # The archives carry HEAD's time and VERSION's version: changes that are not committed
+        # would ship under a version and time that do not say what is in them.
+        if git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
+            changes=$(git -C "$root" status --porcelain)
+            if [ -n "$changes" ] && [ -z "${1:-}" ]; then
+                echo "release: the checkout has changes that are not committed, which the" \
+                    "archives would carry under the version and time of commit" \
+                    "$(git -C "$root" rev-parse --short HEAD):" >&2
+                echo "$changes" >&2
+                echo "release: commit them, or pass --allow-dirty to pack them anyway" >&2
+                exit 1
+            elif [ -n "$changes" ]; then
+                echo "release: packing changes that are not committed (--allow-dirty):" >&2
+                echo "$changes" >&2
+            fi
+        fi
         "$root/scripts/setup.sh"
         cd "$root"
         for preset in i686 x86_64 i686-msvc x86_64-msvc; do
@@ -52,7 +69,7 @@ case ${1:-} in
         exit $status
         ;;
     *)
-        echo "usage: scripts/release.sh [--verify]" >&2
+        echo "usage: scripts/release.sh [--allow-dirty | --verify]" >&2
         exit 2
         ;;
 esac
