@@ -21,7 +21,7 @@ rigctl="$build/rig/bin/nullmodemctl"
 session="package-$$"
 trap '"$rigctl" reap "$session" >/dev/null 2>&1; rm -rf "$work"' EXIT
 
-# Where the package is, and the folder of the DLLs that the 32-bit mingw-w64 DLL needs beside it.
+# Where the package is.
 # Mokacomm_DIR names the package itself: the mingw-w64 cross toolchain searches its own root only.
 # The Microsoft-ABI one searches CMAKE_PREFIX_PATH as a Windows host would, which finds the
 # package at the top of its archive.
@@ -32,13 +32,11 @@ esac
 if [ -z "$archive" ]; then
     cmake --install "$build" --prefix "$work/install" >/dev/null
     set -- "-DMokacomm_DIR=$work/install/lib/cmake/Mokacomm"
-    runtime="$work/install/bin"
 else
     case $toolchain in
         *-msvc.cmake) set -- "-DCMAKE_PREFIX_PATH=$archive" ;;
         *) set -- "-DMokacomm_DIR=$archive" ;;
     esac
-    runtime="$archive/$(basename "$toolchain" .cmake | sed 's/^toolchain-//')/bin"
 fi
 cmake -S "$source/tests/package/host" -B "$work/host" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     "$@" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -55,12 +53,5 @@ if ! grep -q "use the .* build" "$work/other.log"; then
     cat "$work/other.log" >&2
     exit 1
 fi
-# The host's build put Mokacomm.dll beside it; GCC's runtime DLLs come from the package's bin/.
-for dll in "$runtime"/lib*.dll; do
-    if [ -f "$dll" ]; then
-        cp "$dll" "$work/host/"
-    fi
-done
-
 set -- $("$rigctl" up --session "$session")
 "$source/scripts/lib/wine-exec" "$work/host/package_host.exe" "COM$1" "COM$2"
