@@ -1,7 +1,8 @@
 #!/bin/sh
 # Packs the four build trees into the release archives, as scripts/release.sh does, checks them
-# (check_archives.py), and builds and runs the outside host project against each unpacked archive
-# for both architectures (run.sh).
+# (check_archives.py, check_gcc_runtime.py), installs the NuGet package (nuget.sh), configures
+# programs of other compilers against the archives (consumers.sh), and builds and runs the outside
+# host project against each unpacked archive for both architectures (run.sh).
 #   archives.sh SOURCE_DIR BUILDS_DIR
 set -eu
 source=$1
@@ -14,6 +15,15 @@ python3 "$source/tests/package/check_archives.py" "$source" "$work/dist" "$work/
 
 version=$(cat "$source/VERSION")
 status=0
+python3 "$source/tests/package/check_gcc_runtime.py" "$builds" \
+    "$work/unpacked/Mokacomm-$version-mingw" || status=1
+sh "$source/tests/package/nuget.sh" "$source" "$work/dist" || status=1
+sh "$source/tests/package/consumers.sh" "$source" "$work/unpacked/Mokacomm-$version-msvc" \
+    x86_64-pc-windows-msvc=found i686-pc-windows-msvc=found \
+    "aarch64-pc-windows-msvc=Mokacomm has no ARM64 build" || status=1
+sh "$source/tests/package/consumers.sh" "$source" "$work/unpacked/Mokacomm-$version-mingw" \
+    "x86_64-pc-windows-msvc=use the msvc build" \
+    "aarch64-w64-mingw32=Mokacomm has no aarch64 build" || status=1
 for preset in i686 x86_64 i686-msvc x86_64-msvc; do
     case $preset in
         *-msvc) toolchain=$preset archive=msvc ;;
