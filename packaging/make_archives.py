@@ -84,8 +84,8 @@ def stage_msvc(builds, top, version):
         os.makedirs(lib)
         for part in MSVC_FILES:
             shutil.copy(os.path.join(prefix, part), lib)
-        os.makedirs(os.path.join(top, "include"), exist_ok=True)
-        shutil.copy(os.path.join(prefix, "include", "Mokacomm.h"), os.path.join(top, "include"))
+        shutil.copytree(os.path.join(prefix, "include"), os.path.join(top, "include"),
+                        dirs_exist_ok=True)
 
 
 def stage_mingw(builds, top, version):
