@@ -2,39 +2,53 @@
 # Packs the four build trees into the release archives, as scripts/release.sh does, checks them
 # (check_archives.py, check_gcc_runtime.py), installs the NuGet package (nuget.sh), configures
 # programs of other compilers against the archives (consumers.sh), and builds and runs the outside
-# host project against each unpacked archive for both architectures (run.sh).
+# host project against each unpacked archive for both architectures (run.sh); a 32-bit host that
+# this machine cannot run is built, not run.
 #   archives.sh SOURCE_DIR BUILDS_DIR
 set -eu
 source=$1
 builds=$2
+. "$source/scripts/lib/steps.sh"
+mokacomm_steps package/archives.sh
 work=$(mktemp -d "${MOKACOMM_SCRATCH:-/tmp}/archives.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+mokacomm_at_exit 'rm -rf "$work"'
 
+mokacomm_step "packing the archives (packaging/make_archives.py)"
 python3 "$source/packaging/make_archives.py" "$source" "$builds" "$work/dist" >/dev/null
+mokacomm_step "checking the archives (check_archives.py)"
 python3 "$source/tests/package/check_archives.py" "$source" "$work/dist" "$work/unpacked"
 
 version=$(cat "$source/VERSION")
-status=0
+mokacomm_step "checking GCC's runtime DLLs in the mingw-w64 archive (check_gcc_runtime.py)"
 python3 "$source/tests/package/check_gcc_runtime.py" "$builds" \
-    "$work/unpacked/Mokacomm-$version-mingw" || status=1
-sh "$source/tests/package/nuget.sh" "$source" "$work/dist" || status=1
+    "$work/unpacked/Mokacomm-$version-mingw"
+mokacomm_step "installing the NuGet package (nuget.sh)"
+sh "$source/tests/package/nuget.sh" "$source" "$work/dist"
+mokacomm_step "configuring programs of other compilers against the archives (consumers.sh)"
 sh "$source/tests/package/consumers.sh" "$source" "$work/unpacked/Mokacomm-$version-msvc" \
     x86_64-pc-windows-msvc=found i686-pc-windows-msvc=found \
-    "aarch64-pc-windows-msvc=Mokacomm has no ARM64 build" || status=1
+    "aarch64-pc-windows-msvc=Mokacomm has no ARM64 build"
 sh "$source/tests/package/consumers.sh" "$source" "$work/unpacked/Mokacomm-$version-mingw" \
-    "x86_64-pc-windows-msvc=use the msvc build" \
-    "aarch64-w64-mingw32=Mokacomm has no aarch64 build" || status=1
+    "x86_64-pc-windows-msvc=use the msvc build" "aarch64-w64-mingw32=Mokacomm has no aarch64 build"
+status=0
+failed=
 for preset in i686 x86_64 i686-msvc x86_64-msvc; do
     case $preset in
         *-msvc) toolchain=$preset archive=msvc ;;
         *) toolchain=$preset-w64-mingw32 archive=mingw ;;
     esac
-    if timeout 300 sh "$source/tests/package/run.sh" "$builds/$preset" "$source" \
-        "$source/cmake/toolchain-$toolchain.cmake" "$work/unpacked/Mokacomm-$version-$archive"; then
-        echo "$preset: the outside project ran against Mokacomm-$version-$archive.zip"
-    else
-        echo "$preset: the outside project failed against Mokacomm-$version-$archive.zip" >&2
-        status=1
-    fi
+    result=0
+    timeout 300 sh "$source/tests/package/run.sh" "$builds/$preset" "$source" \
+        "$source/cmake/toolchain-$toolchain.cmake" "$work/unpacked/Mokacomm-$version-$archive" ||
+        result=$?
+    case $result in
+        0) echo "$preset: the outside project ran against Mokacomm-$version-$archive.zip" ;;
+        77) echo "$preset: the outside project was built against Mokacomm-$version-$archive.zip," \
+                 "not run (see above)" ;;
+        *) echo "$preset: the outside project failed against Mokacomm-$version-$archive.zip" >&2
+           status=1
+           failed="$failed $preset" ;;
+    esac
 done
+mokacomm_step "the outside project against the archives of:$failed"
 exit $status

@@ -1,8 +1,8 @@
 #!/bin/sh
 # scripts/release.sh packs the checkout's files stamped with its commit's time and version, so it
 # refuses a checkout with changes that are not committed unless told to (--allow-dirty). Checked
-# in a scratch repository of release.sh and a stand-in for scripts/setup.sh, its first step, which
-# says that the script got that far.
+# in a scratch repository of release.sh, the shell functions it takes from scripts/lib, and a
+# stand-in for scripts/setup.sh, its first step, which says that the script got that far.
 #   release_dirty.sh SOURCE_DIR
 set -eu
 source=$1
@@ -12,6 +12,7 @@ trap 'rm -rf "$work"' EXIT
 repo="$work/repo"
 mkdir -p "$repo/scripts"
 cp "$source/scripts/release.sh" "$repo/scripts/"
+cp -r "$source/scripts/lib" "$repo/scripts/"
 printf '#!/bin/sh\necho "setup reached"\nexit 3\n' >"$repo/scripts/setup.sh"
 chmod +x "$repo/scripts/setup.sh"
 echo 1.0.0 >"$repo/VERSION"
