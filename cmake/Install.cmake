@@ -21,7 +21,8 @@ if(MOKACOMM_GCC_RUNTIME_DLLS)
 endif()
 install(EXPORT MokacommTargets NAMESPACE Mokacomm:: DESTINATION ${MOKACOMM_PACKAGE_DIR})
 
-# The package says which C++ ABI it carries, so that a program of the other one does not take it.
+# The package says which C++ ABI and architecture it carries, so that a program of another one
+# does not take it.
 if(MSVC)
   set(MOKACOMM_CXX_ABI msvc)
   set(MOKACOMM_CXX_ABI_HOSTS "Visual C++ or clang-cl")
@@ -29,11 +30,22 @@ else()
   set(MOKACOMM_CXX_ABI mingw)
   set(MOKACOMM_CXX_ABI_HOSTS "mingw-w64 (GCC)")
 endif()
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(MOKACOMM_ARCH x86)
+else()
+  set(MOKACOMM_ARCH x64)
+endif()
 # The check is written into this config and into that of the release archives
 # (cmake/ReleaseArchive.cmake).
 file(READ ${CMAKE_CURRENT_LIST_DIR}/MokacommAbiCheck.cmake MOKACOMM_ABI_CHECK)
+set(MOKACOMM_RUNTIME_DEPENDENCIES)
+foreach(dll ${MOKACOMM_GCC_RUNTIME_DLLS})
+  get_filename_component(name ${dll} NAME)
+  list(APPEND MOKACOMM_RUNTIME_DEPENDENCIES ${name})
+endforeach()
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/MokacommConfig.cmake.in
-  ${PROJECT_BINARY_DIR}/MokacommConfig.cmake INSTALL_DESTINATION ${MOKACOMM_PACKAGE_DIR})
+  ${PROJECT_BINARY_DIR}/MokacommConfig.cmake INSTALL_DESTINATION ${MOKACOMM_PACKAGE_DIR}
+  PATH_VARS CMAKE_INSTALL_BINDIR)
 # The version of the package is the VERSION file's, like that of the DLL's version resource.
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/MokacommConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)

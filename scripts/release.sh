@@ -4,7 +4,8 @@
 # made afresh in build/release/, without tests, benchmarks or examples. Their bytes depend on the
 # sources alone, not on the folder or the time of the build. It runs no Windows program, so it
 # works on a machine that runs no 32-bit programs too.
-#   scripts/release.sh           the archives of the checkout's sources
+#   scripts/release.sh           the archives of the checkout's sources, which must all be
+#                                committed (--allow-dirty: packs them anyway)
 #   scripts/release.sh --verify  the archives of its commit made twice, from two clones in
 #                                different folders, and compared byte for byte
 set -eu
@@ -13,7 +14,24 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mokacomm_steps release.sh
 
 case ${1:-} in
-    "")
+    "" | --allow-dirty)
+        # The archives carry HEAD's time and VERSION's version: changes that are not committed
+        # would ship under a version and time that do not say what is in them.
+        mokacomm_step "looking for changes that are not committed"
+        if git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
+            changes=$(git -C "$root" status --porcelain)
+            if [ -n "$changes" ] && [ -z "${1:-}" ]; then
+                echo "release: the checkout has changes that are not committed, which the" \
+                    "archives would carry under the version and time of commit" \
+                    "$(git -C "$root" rev-parse --short HEAD):" >&2
+                echo "$changes" >&2
+                echo "release: commit them, or pass --allow-dirty to pack them anyway" >&2
+                exit 1
+            elif [ -n "$changes" ]; then
+                echo "release: packing changes that are not committed (--allow-dirty):" >&2
+                echo "$changes" >&2
+            fi
+        fi
         mokacomm_step "setting up (scripts/setup.sh)"
         "$root/scripts/setup.sh"
         cd "$root"
@@ -61,7 +79,7 @@ case ${1:-} in
         ;;
     *)
         mokacomm_step "reading the command line"
-        echo "usage: scripts/release.sh [--verify]" >&2
+        echo "usage: scripts/release.sh [--allow-dirty | --verify]" >&2
         exit 2
         ;;
 esac

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -286,8 +287,9 @@ TEST(DialogTextTest, CaptionButtonsAndItemsReadBackAsTheirJapaneseInUtf16)
 
 TEST(VersionResourceTest, CarriesTheVersionOfTheBuild)
 {
+    const HMODULE dll = GetModuleHandleA("Mokacomm.dll");
     char path[MAX_PATH];
-    ASSERT_NE(GetModuleFileNameA(GetModuleHandleA("Mokacomm.dll"), path, sizeof path), 0u);
+    ASSERT_NE(GetModuleFileNameA(dll, path, sizeof path), 0u);
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
     ASSERT_NE(size, 0u);
@@ -311,6 +313,20 @@ TEST(VersionResourceTest, CarriesTheVersionOfTheBuild)
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041103a4\\FileVersion",
                                reinterpret_cast<void**>(&text), &length));
     EXPECT_STREQ(text, MOKACOMM_EXPECTED_VERSION);
+
+    // The licence: its copyright line, and its name.
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041103a4\\LegalCopyright",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_NE(std::strstr(text, MOKACOMM_EXPECTED_COPYRIGHT), nullptr) << text;
+    EXPECT_NE(std::strstr(text, "MIT"), nullptr) << text;
+
+    // The image's own version, which Windows' loader and tools read from the headers, is the
+    // VERSION file's major.minor.
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(dll);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        reinterpret_cast<const BYTE*>(dll) + dos->e_lfanew);
+    EXPECT_EQ(nt->OptionalHeader.MajorImageVersion, part[0]);
+    EXPECT_EQ(nt->OptionalHeader.MinorImageVersion, part[1]);
 }
 
 } // namespace

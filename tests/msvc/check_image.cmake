@@ -1,11 +1,12 @@
 # Checks the tables of the Microsoft-ABI Mokacomm.dll:
 #   cmake -DDLL=... -DDLL_OBJECTS=a|b -DHOST_OBJECTS=a|b -DPROBE_OBJECTS=...
-#         -DARCH=i686|x86_64 -DPYTHON=python3 -DBUILD_FOLDERS=a|b -P check_image.cmake
+#         -DARCH=i686|x86_64 -DVERSION=1.2.3 -DPYTHON=python3 -DBUILD_FOLDERS=a|b -P check_image.cmake
 # - its exports are exactly the class: the CCommLib members that the host test's objects import,
 #   and those that the probe's object exports by the compiler's own accord;
 # - it imports kernel32, user32, advapi32 and msvcrt.dll only;
 # - it has the security features of a Visual C++ DLL: ASLR, DEP, a stack cookie in the load
 #   configuration, and on i686 a SafeSEH table; on x86_64 high-entropy ASLR;
+# - its image version is VERSION's major.minor;
 # - its thread-local data has a TLS directory, and no dynamic initialisers, which its runtime
 #   does not run;
 # - the exceptions it throws are described as Visual C++ describes its own, which a host's runtime
@@ -83,6 +84,13 @@ foreach(object ${dll_objects})
     list(APPEND failures "thread-local data initialised dynamically, in ${object}")
   endif()
 endforeach()
+string(REGEX MATCH "MajorImageVersion: ([0-9]+)\n *MinorImageVersion: ([0-9]+)" ignored "${headers}")
+set(image_version "${CMAKE_MATCH_1}.${CMAKE_MATCH_2}")
+string(REGEX MATCH "^[0-9]+\\.[0-9]+" wanted_version "${VERSION}")
+message(STATUS "image version ${image_version}")
+if(NOT image_version STREQUAL wanted_version)
+  list(APPEND failures "image version ${image_version}, not ${wanted_version}")
+endif()
 set(wanted DYNAMIC_BASE NX_COMPAT)
 if(ARCH STREQUAL "x86_64")
   list(APPEND wanted HIGH_ENTROPY_VA)

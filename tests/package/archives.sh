@@ -1,7 +1,9 @@
 #!/bin/sh
 # Packs the four build trees into the release archives, as scripts/release.sh does, checks them
-# (check_archives.py), and builds and runs the outside host project against each unpacked archive
-# for both architectures (run.sh); a 32-bit host that this machine cannot run is built, not run.
+# (check_archives.py, check_gcc_runtime.py), installs the NuGet package (nuget.sh), configures
+# programs of other compilers against the archives (consumers.sh), and builds and runs the outside
+# host project against each unpacked archive for both architectures (run.sh); a 32-bit host that
+# this machine cannot run is built, not run.
 #   archives.sh SOURCE_DIR BUILDS_DIR
 set -eu
 source=$1
@@ -17,6 +19,17 @@ mokacomm_step "checking the archives (check_archives.py)"
 python3 "$source/tests/package/check_archives.py" "$source" "$work/dist" "$work/unpacked"
 
 version=$(cat "$source/VERSION")
+mokacomm_step "checking GCC's runtime DLLs in the mingw-w64 archive (check_gcc_runtime.py)"
+python3 "$source/tests/package/check_gcc_runtime.py" "$builds" \
+    "$work/unpacked/Mokacomm-$version-mingw"
+mokacomm_step "installing the NuGet package (nuget.sh)"
+sh "$source/tests/package/nuget.sh" "$source" "$work/dist"
+mokacomm_step "configuring programs of other compilers against the archives (consumers.sh)"
+sh "$source/tests/package/consumers.sh" "$source" "$work/unpacked/Mokacomm-$version-msvc" \
+    x86_64-pc-windows-msvc=found i686-pc-windows-msvc=found \
+    "aarch64-pc-windows-msvc=Mokacomm has no ARM64 build"
+sh "$source/tests/package/consumers.sh" "$source" "$work/unpacked/Mokacomm-$version-mingw" \
+    "x86_64-pc-windows-msvc=use the msvc build" "aarch64-w64-mingw32=Mokacomm has no aarch64 build"
 status=0
 failed=
 for preset in i686 x86_64 i686-msvc x86_64-msvc; do

@@ -3,41 +3,47 @@
 
     check_archives.py SOURCE DIST UNPACKED
 
-- SHA256SUMS holds the checksums of the two archives;
-- each archive holds exactly the files that README.md and README.ja.md list for it, in name order,
-  all with one time, and the two READMEs name the same members, hooks and codes;
-- its property sheet is well-formed MSBuild, and for Win32 and x64 names the include folder and
-  that platform's Mokacomm.lib and Mokacomm.dll, all of them files of the archive, and for any
-  other platform stops the build;
-- each DLL's debug information leads to CCommLib::Open (check_debug_info.cmake).
+- SHA256SUMS holds the checksums of the two archives and of the NuGet package;
+- each archive and the package hold exactly the files that README.md and README.ja.md list for
+  them, in name order, all with one time, and the two READMEs name the same members, hooks and
+  codes;
+- the property sheet takes, for Win32 and x64, the files of the archive (check_msbuild.py);
+- each DLL's debug information leads to CCommLib::Open (check_debug_info.cmake), and its image
+  version is VERSION's major.minor.
 The archives are unpacked into UNPACKED, for the outside project to use.
 """
 import hashlib
 import os
 import re
+import struct
 import subprocess
 import sys
-import xml.etree.ElementTree as ElementTree
 import zipfile
 
+from check_msbuild import check as check_msbuild
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-MSBUILD = "{http://schemas.microsoft.com/developer/msbuild/2003}"
-# What $(MSBuildThisFileDirectory) stands for: the archive's top folder.
-ARCHIVE = "<archive>\\"
 failures = []
 
 
 def documented_files(readme, version):
-    """{top folder: [files]} of the listings in the README's code blocks: one name a line, a
-    folder (ending in /) holding the lines indented under it, a comment after two spaces."""
+    """{archive or package: [files]} of the listings in the README's code blocks: one name a line,
+    a folder (ending in /) holding the lines indented under it, a comment after two spaces. An
+    archive's listing starts with its top folder, which its files' names start with; the NuGet
+    package's with the package's name."""
     listings = {}
     for block in re.findall(r"^```[a-z]*\n(.*?)^```", open(readme, encoding="utf-8").read(),
                             re.M | re.S):
         lines = block.replace("<version>", version).splitlines()
-        if not re.fullmatch(rf"Mokacomm-{re.escape(version)}-(msvc|mingw)/", lines[0].strip()):
+        first = lines[0].strip()
+        if re.fullmatch(rf"Mokacomm-{re.escape(version)}-(msvc|mingw)/", first):
+            listing, folders = first.rstrip("/"), [first]
+        elif first == f"Mokacomm.{version}.nupkg":
+            listing, folders = first, [""]
+        else:
             continue
-        folders, files = [], []
-        for line in lines:
+        files = []
+        for line in lines[1:]:
             depth = (len(line) - len(line.lstrip(" "))) // 2
             name = line.strip().split("  ")[0]
             del folders[depth:]
@@ -45,12 +51,12 @@ def documented_files(readme, version):
                 folders.append(name)
             else:
                 files.append("".join(folders) + name)
-        listings[lines[0].strip().rstrip("/")] = sorted(files)
+        listings[listing] = sorted(files)
     return listings
 
 
 def check_listing(archive, names, source, version):
-    top = os.path.basename(archive)[:-len(".zip")]
+    top = re.sub(r"\.zip$", "", os.path.basename(archive))
     for readme in ("README.md", "README.ja.md"):
         documented = documented_files(os.path.join(source, readme), version).get(top)
         if documented is None:
@@ -86,67 +92,15 @@ def check_zip(archive, names):
         failures.append(f"{archive}: files of different times")
 
 
-def evaluate(text, properties):
-    return re.sub(r"\$\((\w+)\)", lambda m: properties.get(m.group(1), ""), text)
-
-
-def condition_holds(condition, properties):
-    if condition is None:
-        return True
-    match = re.fullmatch(r"\s*'([^']*)'\s*(==|!=)\s*'([^']*)'\s*", evaluate(condition, properties))
-    if not match:
-        failures.append(f"Mokacomm.props: a condition this check cannot read: {condition}")
-        return False
-    return (match.group(1) == match.group(3)) == (match.group(2) == "==")
-
-
-def named_paths(element, properties, found):
-    """Collects the paths under the archive that element and its children name where their
-    conditions hold; true when an Error task is among them."""
-    if not condition_holds(element.get("Condition"), properties):
-        return False
-    stops = element.tag == MSBUILD + "Error"
-    for text in [element.text or ""] + [v for k, v in element.attrib.items() if k != "Condition"]:
-        found |= {p for p in evaluate(text, properties).split(";") if p.startswith(ARCHIVE)}
-    for child in element:
-        stops |= named_paths(child, properties, found)
-    return stops
-
-
-def check_property_sheet(top, names):
-    """Evaluates the sheet's properties and conditions for each platform, as MSBuild would."""
-    try:
-        project = ElementTree.parse(os.path.join(top, "Mokacomm.props")).getroot()
-    except ElementTree.ParseError as error:
-        failures.append(f"Mokacomm.props is not well-formed: {error}")
-        return
-    if project.tag != MSBUILD + "Project":
-        failures.append(f"Mokacomm.props is not an MSBuild project: {project.tag}")
-        return
-    files = {ARCHIVE + name.split("/", 1)[1].replace("/", "\\") for name in names}
-    for platform, arch in (("Win32", "x86"), ("x64", "x64"), ("ARM64", None)):
-        properties = {"MSBuildThisFileDirectory": ARCHIVE, "Platform": platform}
-        for group in project.iter(MSBUILD + "PropertyGroup"):
-            if condition_holds(group.get("Condition"), properties):
-                for prop in group:
-                    if condition_holds(prop.get("Condition"), properties):
-                        properties[prop.tag[len(MSBUILD):]] = evaluate(prop.text or "", properties)
-        named = set()
-        stops = named_paths(project, properties, named)
-        if arch is None:
-            if not stops:
-                failures.append(f"Mokacomm.props does not stop a build for {platform}")
-            continue
-        missing = {p for p in named if p.rstrip("\\") not in files
-                   and not any(f.startswith(p.rstrip("\\") + "\\") for f in files)}
-        if missing:
-            failures.append(f"Mokacomm.props names, for {platform}, what the archive lacks: "
-                            f"{sorted(missing)}")
-        wanted = {ARCHIVE + "include", ARCHIVE + f"lib\\{arch}\\Mokacomm.lib",
-                  ARCHIVE + f"lib\\{arch}\\Mokacomm.dll"}
-        if not wanted <= named or stops:
-            failures.append(f"Mokacomm.props, for {platform}, names {sorted(named)}"
-                            f"{' and stops the build' if stops else ''}")
+def check_image_version(dll, version):
+    """The PE optional header's MajorImageVersion and MinorImageVersion, at the same offset in
+    32-bit and 64-bit images."""
+    image = open(dll, "rb").read()
+    header = struct.unpack_from("<I", image, 0x3C)[0]
+    major, minor = struct.unpack_from("<HH", image, header + 24 + 44)
+    wanted = ".".join(version.split(".")[:2])
+    if f"{major}.{minor}" != wanted:
+        failures.append(f"{dll}: image version {major}.{minor}, not {wanted}")
 
 
 def check_debug_information(dll):
@@ -163,14 +117,18 @@ def main():
     source, dist, unpacked = sys.argv[1:]
     version = open(os.path.join(source, "VERSION")).read().strip()
     archives = [f"Mokacomm-{version}-{abi}.zip" for abi in ("mingw", "msvc")]
+    package = f"Mokacomm.{version}.nupkg"
     check_readmes_in_step(source)
 
+    made = [name for name in sorted(archives + [package])
+            if os.path.exists(os.path.join(dist, name))]
+    failures.extend(f"{dist} lacks {name}" for name in archives + [package] if name not in made)
     sums = [f"{hashlib.sha256(open(os.path.join(dist, a), 'rb').read()).hexdigest()}  {a}"
-            for a in archives]
+            for a in made]
     if open(os.path.join(dist, "SHA256SUMS")).read().splitlines() != sums:
-        failures.append("SHA256SUMS does not hold the archives' checksums")
+        failures.append("SHA256SUMS does not hold the checksums of the archives and the package")
 
-    for archive in archives:
+    for archive in (a for a in archives if a in made):
         path = os.path.join(dist, archive)
         with zipfile.ZipFile(path) as z:
             names = z.namelist()
@@ -179,13 +137,23 @@ def main():
         check_listing(path, names, source, version)
         top = os.path.join(unpacked, archive[:-len(".zip")])
         if archive.endswith("-msvc.zip"):
-            check_property_sheet(top, names)
+            failures.extend(check_msbuild(os.path.join(top, "Mokacomm.props")))
             dlls = ["lib/x86", "lib/x64"]
         else:
             dlls = ["i686-w64-mingw32/bin", "x86_64-w64-mingw32/bin"]
         for folder in dlls:
             check_debug_information(os.path.join(top, folder, "Mokacomm.dll"))
+            check_image_version(os.path.join(top, folder, "Mokacomm.dll"), version)
         print(f"{archive}: {len(names)} files")
+
+    # The package's files; a NuGet client installs it (nuget.sh).
+    if package in made:
+        path = os.path.join(dist, package)
+        with zipfile.ZipFile(path) as z:
+            names = z.namelist()
+        check_zip(path, names)
+        check_listing(path, names, source, version)
+        print(f"{package}: {len(names)} files")
 
     if failures:
         sys.exit("release archives:\n  " + "\n  ".join(failures))

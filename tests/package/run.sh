@@ -26,7 +26,7 @@ rigctl="$build/rig/bin/nullmodemctl"
 session="package-$$"
 mokacomm_at_exit '"$rigctl" reap "$session" >/dev/null 2>&1; rm -rf "$work"'
 
-# Where the package is, and the folder of the DLLs that the 32-bit mingw-w64 DLL needs beside it.
+# Where the package is.
 # Mokacomm_DIR names the package itself: the mingw-w64 cross toolchain searches its own root only.
 # The Microsoft-ABI one searches CMAKE_PREFIX_PATH as a Windows host would, which finds the
 # package at the top of its archive.
@@ -38,13 +38,11 @@ if [ -z "$archive" ]; then
     mokacomm_step "installing the package"
     cmake --install "$build" --prefix "$work/install" >/dev/null
     set -- "-DMokacomm_DIR=$work/install/lib/cmake/Mokacomm"
-    runtime="$work/install/bin"
 else
     case $toolchain in
         *-msvc.cmake) set -- "-DCMAKE_PREFIX_PATH=$archive" ;;
         *) set -- "-DMokacomm_DIR=$archive" ;;
     esac
-    runtime="$archive/$(basename "$toolchain" .cmake | sed 's/^toolchain-//')/bin"
 fi
 mokacomm_step "building the outside project"
 cmake -S "$source/tests/package/host" -B "$work/host" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -63,13 +61,6 @@ if ! grep -q "use the .* build" "$work/other.log"; then
     cat "$work/other.log" >&2
     exit 1
 fi
-# The host's build put Mokacomm.dll beside it; GCC's runtime DLLs come from the package's bin/.
-for dll in "$runtime"/lib*.dll; do
-    if [ -f "$dll" ]; then
-        cp "$dll" "$work/host/"
-    fi
-done
-
 mokacomm_step "making the virtual null-modem (rig)"
 set -- $("$rigctl" up --session "$session")
 mokacomm_step "running package_host.exe"
