@@ -4,6 +4,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,41 @@ TEST_F(Object, DestroyingAnObjectWithItsPortOpenReleasesThePort)
         EXPECT_FALSE(PortIsFree(pair.ComA()));
     }
     EXPECT_TRUE(PortIsFree(pair.ComA()));
+}
+
+// GetHandle reads without the lock, so another thread may ask while Close runs. The DLL's
+// CloseHandle is watched: the moment the port's handle is closed, the object must no longer give
+// it out, since the system may hand the same value to the next object it makes.
+CCommLib* closing = nullptr;
+HANDLE closingPort = nullptr;
+std::atomic<bool> portClosed{false};
+std::atomic<HANDLE> handleOnceClosed{nullptr};
+
+BOOL WINAPI WatchingCloseHandle(HANDLE handle)
+{
+    const BOOL closed = CloseHandle(handle);
+    const DWORD error = GetLastError();
+    if (closing && handle == closingPort) {
+        std::thread([] { handleOnceClosed = closing->GetHandle(); }).join();
+        portClosed = true;
+    }
+    SetLastError(error);
+    return closed;
+}
+
+TEST_F(Object, TheHandleOfAClosedPortIsNeverGivenOut)
+{
+    ImportPatch watcher(GetModuleHandleA("Mokacomm.dll"), "kernel32.dll", "CloseHandle",
+                        reinterpret_cast<void*>(&WatchingCloseHandle));
+    ASSERT_TRUE(watcher.Ok());
+    CCommLib object; // made after the patch: it copies the DLL's kernel32 table
+    ASSERT_EQ(CL::ERR_OK, object.Open(PortOf(pair.ComA())));
+    closingPort = object.GetHandle();
+    closing = &object;
+    EXPECT_EQ(CL::ERR_OK, object.Close());
+    closing = nullptr;
+    ASSERT_TRUE(portClosed.load()) << "the port's handle was not closed through the DLL's import";
+    EXPECT_EQ(nullptr, handleOnceClosed.load()) << "GetHandle gave out the closed handle";
 }
 
 TEST_F(Object, ACopyOperatesThePortAndTheEventsStayWithTheCreator)
