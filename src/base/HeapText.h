@@ -11,7 +11,7 @@ struct HeapTextTraits {
     static constexpr BOOL kNothingToClose = TRUE;
 
     static Char* None() { return nullptr; }
-    static BOOL Close(Char* text) { return HeapFree(GetProcessHeap(), 0, text); }
+    static BOOL GiveBack(Char* text) { return HeapFree(GetProcessHeap(), 0, text); }
 };
 
 // `Char` is char for bytes in a code page, wchar_t for UTF-16.
