@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -151,7 +152,27 @@ const char* ClassOf(WORD ordinal)
     return ordinal == 0x80 ? "Button" : ordinal == 0x82 ? "Static" : "ComboBox";
 }
 
-class DialogTemplateTest : public ::testing::TestWithParam<DialogCase> {};
+class DialogTemplateTest : public ::testing::TestWithParam<DialogCase> {
+protected:
+    // Shows the case's dialog through the DLL, over an empty port list; null when none came.
+    HWND Show()
+    {
+        if (!serialComm.Clear())
+            return nullptr;
+        const int id = GetParam().id;
+        operation = std::make_unique<gui::ModalOperation>([this, id] {
+            if (id == 6001)
+                port.SelectPort();
+            else
+                port.SettingDlg();
+        });
+        return gui::WaitForDialog(GetParam().caption);
+    }
+
+    SerialCommKey serialComm;
+    CCommLib port;
+    std::unique_ptr<gui::ModalOperation> operation;
+};
 
 TEST_P(DialogTemplateTest, TheResourceInLanguage1041HoldsTheTemplate)
 {
@@ -210,16 +231,7 @@ RECT ClientRectOf(HWND control, HWND dialog)
 TEST_P(DialogTemplateTest, TheRunningDialogReadsBackAsTheTemplate)
 {
     const DialogCase& c = GetParam();
-    SerialCommKey serialComm;
-    ASSERT_TRUE(serialComm.Clear());
-    CCommLib port;
-    gui::ModalOperation operation([&] {
-        if (c.id == 6001)
-            port.SelectPort();
-        else
-            port.SettingDlg();
-    });
-    const HWND dialog = gui::WaitForDialog(c.caption);
+    const HWND dialog = Show();
     ASSERT_NE(dialog, nullptr);
 
     EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE) & c.expected.style, c.expected.style);
@@ -257,7 +269,7 @@ TEST_P(DialogTemplateTest, TheRunningDialogReadsBackAsTheTemplate)
     }
     EXPECT_EQ(i, c.expected.controls.size());
     gui::Press(dialog, IDCANCEL);
-    EXPECT_TRUE(operation.Finished());
+    EXPECT_TRUE(operation->Finished());
 }
 
 // Every label and button shows its whole text: measured with the font that the dialog gives its
@@ -265,17 +277,7 @@ TEST_P(DialogTemplateTest, TheRunningDialogReadsBackAsTheTemplate)
 // wraps it onto a line below its height, out of sight.
 TEST_P(DialogTemplateTest, EveryLabelAndButtonHasRoomForItsText)
 {
-    const DialogCase& c = GetParam();
-    SerialCommKey serialComm;
-    ASSERT_TRUE(serialComm.Clear());
-    CCommLib port;
-    gui::ModalOperation operation([&] {
-        if (c.id == 6001)
-            port.SelectPort();
-        else
-            port.SettingDlg();
-    });
-    const HWND dialog = gui::WaitForDialog(c.caption);
+    const HWND dialog = Show();
     ASSERT_NE(dialog, nullptr);
 
     const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
@@ -303,9 +305,9 @@ TEST_P(DialogTemplateTest, EveryLabelAndButtonHasRoomForItsText)
     }
     SelectObject(dc, previous);
     ReleaseDC(dialog, dc);
-    EXPECT_EQ(measured, c.id == 6001 ? 2 : 9) << "labels and buttons";
+    EXPECT_EQ(measured, GetParam().id == 6001 ? 2 : 9) << "labels and buttons";
     gui::Press(dialog, IDCANCEL);
-    EXPECT_TRUE(operation.Finished());
+    EXPECT_TRUE(operation->Finished());
 }
 
 INSTANTIATE_TEST_SUITE_P(
