@@ -2,27 +2,26 @@
 # Takes PNG screenshots of the port selection dialog, the settings dialog and one message box
 # under Xvfb: docs/port-select.png, docs/settings.png, docs/message.png; and of the example window
 # host talking to the far end of a virtual null-modem: docs/window-host.png.
-# Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/i686, built beforehand)
+# Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/i686, built beforehand; build/x86_64
+# on a machine that runs no 32-bit programs)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/i686}
+MOKACOMM_LIB=$root/scripts/lib
+. "$MOKACOMM_LIB/steps.sh"
+. "$MOKACOMM_LIB/wine-env.sh"
+mokacomm_steps screenshots.sh
+mokacomm_step "choosing the build"
+build=${1:-$root/build/$(mokacomm_default_preset i686)}
+mokacomm_runs_preset "$(basename "$build")"
 for program in dialog_screenshots window_host_screenshot window_host; do
     [ -f "$build/bin/$program.exe" ] || { echo "no $build/bin/$program.exe: build the tree first" >&2; exit 1; }
 done
 command -v import >/dev/null || { echo "import (imagemagick) is missing" >&2; exit 1; }
 
-. "$root/scripts/lib/wine-env.sh"
 [ -f "$MOKACOMM_MARLETT" ] || { echo "Wine's Marlett font (fonts-wine) is missing" >&2; exit 1; }
-scratch=$(mktemp -d /tmp/mokacomm-screenshots.XXXXXX)
-mokacomm_env "$scratch"
+mokacomm_run_start screenshots "$build" display
+scratch=$MOKACOMM_SCRATCH
 export MOKACOMM_RIG_CTL="$build/rig/bin/nullmodemctl"
-trap '"$MOKACOMM_RIG_CTL" reap --all >/dev/null 2>&1 || true; mokacomm_env_stop; rm -rf "$scratch"' EXIT INT TERM
-# The display comes first: the desktop process that the wine server starts with wineboot binds
-# to the display it finds then, and without one no window of the prefix can be shown.
-mokacomm_display_start
-mokacomm_prefix_ready
-mokacomm_rig_preload "$build/rig"
-mokacomm_server_start
 # The templates name ＭＳ Ｐゴシック, a proportional face the machine lacks. Wine's own pick is the
 # fixed-pitch IPAGothic, whose wider letters cut the labels short; its proportional sister is the
 # nearer likeness. Given as a UTF-16 .reg file: a Japanese name on reg's command line arrives
@@ -33,7 +32,8 @@ printf 'Windows Registry Editor Version 5.00\r\n\r\n%s\r\n"%s"="IPAPGothic"\r\n'
 
 # Wine maps the Linux root to drive Z:.
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-wine regedit /S "$(windows_path "$scratch/fonts.reg")" </dev/null >/dev/null 2>&1
+mokacomm_step "replacing the templates' font"
+mokacomm_wine regedit /S "$(windows_path "$scratch/fonts.reg")" </dev/null >/dev/null 2>&1
 
 shoot() {
     # $1: the program under the build's bin/, $2: its mode, $3: the picture's file name under docs/
@@ -42,10 +42,11 @@ shoot() {
     proceed="$scratch/proceed-$1"
     out="$scratch/out-$1"
     exe="$build/bin/$program.exe"
+    mokacomm_step "taking docs/$2 with $program.exe"
     if [ "$1" = - ]; then
-        "$root/scripts/lib/wine-exec" "$exe" "$(windows_path "$proceed")" >"$out" 2>&1 &
+        "$MOKACOMM_LIB/wine-exec" "$exe" "$(windows_path "$proceed")" >"$out" 2>&1 &
     else
-        "$root/scripts/lib/wine-exec" "$exe" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
+        "$MOKACOMM_LIB/wine-exec" "$exe" "$1" "$(windows_path "$proceed")" >"$out" 2>&1 &
     fi
     pid=$!
     i=0

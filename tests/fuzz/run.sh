@@ -8,6 +8,8 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+. "$root/scripts/lib/steps.sh"
+mokacomm_steps fuzz/run.sh
 seconds=${MOKACOMM_FUZZ_SECONDS:-60}
 case $seconds in
 '' | *[!0-9]*) echo "fuzz: MOKACOMM_FUZZ_SECONDS must be a number of seconds" >&2; exit 2 ;;
@@ -30,8 +32,10 @@ sources() {
 }
 
 mkdir -p "$out/generated"
+mokacomm_step "generating the library's texts"
 python3 "$root/cmake/library_texts.py" "$root/res/LibraryTexts.utf8" "$out/generated/LibraryTexts.h"
 for name in $fuzzers; do
+    mokacomm_step "building the fuzzer $name"
     # shellcheck disable=SC2046,SC2086
     "$cxx" $flags -o "$out/$name" $(sources "$name")
 done
@@ -46,8 +50,8 @@ stop() {
     done
     rm -rf "$scratch"
 }
-trap stop EXIT
-trap 'exit 130' INT TERM
+mokacomm_at_exit stop
+mokacomm_step "fuzzing"
 for name in $fuzzers; do
     mkdir -p "$scratch/$name/corpus" "$scratch/$name/artifacts"
     # New inputs go to the scratch corpus (the first folder); the kept corpus is only read.
@@ -58,6 +62,7 @@ for name in $fuzzers; do
 done
 
 status=0
+found=
 for name in $fuzzers; do
     code=0
     wait "$(cat "$scratch/$name/pid")" || code=$?
@@ -70,6 +75,7 @@ for name in $fuzzers; do
         "$findings findings, exit $code"
     if [ "$code" -ne 0 ] || [ "$findings" -ne 0 ]; then
         status=1
+        found="$found $name"
         tail -n 40 "$log"
         mkdir -p "$out/findings/$name"
         cp "$scratch/$name/artifacts/"* "$out/findings/$name/" 2>/dev/null || true
@@ -78,4 +84,5 @@ for name in $fuzzers; do
         "$out/$name" -merge=1 "$here/corpus/$name" "$scratch/$name/corpus" >/dev/null 2>&1
     fi
 done
+mokacomm_step "fuzzing: the fuzzers$found found something (see above)"
 exit $status

@@ -2,14 +2,19 @@
 # Builds the outside host project against one build tree's library, installed into a scratch
 # prefix, or against an unpacked release archive through the package at its top, with the build
 # tree's toolchain, and runs it under Wine on a null-modem pair; a project with the other C++
-# ABI's toolchain must not find the package.
+# ABI's toolchain must not find the package. Ends with 77 when the host is a 32-bit program that
+# this machine cannot run (tests/support/wine-run), once all the rest has been checked.
 #   run.sh BUILD_DIR SOURCE_DIR TOOLCHAIN_FILE [ARCHIVE_DIR]
 set -eu
 build=$1
 source=$2
 toolchain=$3
 archive=${4:-}
-. "$source/scripts/lib/wine-env.sh"
+MOKACOMM_LIB=$source/scripts/lib
+. "$MOKACOMM_LIB/steps.sh"
+. "$MOKACOMM_LIB/wine-env.sh"
+mokacomm_steps "package/run.sh ($(basename "$toolchain" .cmake))"
+mokacomm_step "preparing the Wine prefix"
 if [ -z "${MOKACOMM_SCRATCH:-}" ]; then
     mokacomm_env "$build/wine"
     mokacomm_prefix_ready
@@ -19,7 +24,7 @@ mokacomm_rig_preload "$build/rig"
 work=$(mktemp -d "$MOKACOMM_SCRATCH/package.XXXXXX")
 rigctl="$build/rig/bin/nullmodemctl"
 session="package-$$"
-trap '"$rigctl" reap "$session" >/dev/null 2>&1; rm -rf "$work"' EXIT
+mokacomm_at_exit '"$rigctl" reap "$session" >/dev/null 2>&1; rm -rf "$work"'
 
 # Where the package is, and the folder of the DLLs that the 32-bit mingw-w64 DLL needs beside it.
 # Mokacomm_DIR names the package itself: the mingw-w64 cross toolchain searches its own root only.
@@ -30,6 +35,7 @@ case $toolchain in
     *) other=$(echo "$toolchain" | sed 's/-w64-mingw32\.cmake$/-msvc.cmake/') ;;
 esac
 if [ -z "$archive" ]; then
+    mokacomm_step "installing the package"
     cmake --install "$build" --prefix "$work/install" >/dev/null
     set -- "-DMokacomm_DIR=$work/install/lib/cmake/Mokacomm"
     runtime="$work/install/bin"
@@ -40,11 +46,13 @@ else
     esac
     runtime="$archive/$(basename "$toolchain" .cmake | sed 's/^toolchain-//')/bin"
 fi
+mokacomm_step "building the outside project"
 cmake -S "$source/tests/package/host" -B "$work/host" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     "$@" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work/host" >/dev/null
 
 # The package is one C++ ABI's: a project of the other one, same architecture, does not find it.
+mokacomm_step "configuring a project of the other ABI"
 if cmake -S "$source/tests/package/host" -B "$work/other" -DCMAKE_TOOLCHAIN_FILE="$other" \
     -DMokacomm_DIR="${archive:-$work/install/lib/cmake/Mokacomm}" >"$work/other.log" 2>&1; then
     echo "a project built with $(basename "$other") found the package" >&2
@@ -62,5 +70,7 @@ for dll in "$runtime"/lib*.dll; do
     fi
 done
 
+mokacomm_step "making the virtual null-modem (rig)"
 set -- $("$rigctl" up --session "$session")
-"$source/scripts/lib/wine-exec" "$work/host/package_host.exe" "COM$1" "COM$2"
+mokacomm_step "running package_host.exe"
+"$source/tests/support/wine-run" "$work/host/package_host.exe" "COM$1" "COM$2"
