@@ -1,15 +1,15 @@
 #!/usr/bin/env python3
-"""Writes the C++ header of the library's texts, each in code page 932 and in UTF-16.
+"""Writes the C++ header of the library's texts, in code page 932 and in UTF-16.
 
     library_texts.py INPUT OUTPUT
 
 INPUT is UTF-8. Every character outside ASCII must stand inside a string literal; in the output a
 narrow literal spells it as octal escapes of its code page 932 bytes (three digits each, so that no
 escape runs into the text that follows), a wide one as a universal character name, which makes
-UTF-16 wherever wchar_t is 16 bits. Every definition `constexpr char NAME[] = "...";` gets a twin,
-`constexpr wchar_t NAMEW[] = L"...";`, with the same text. Line comments are copied as they are and
-must be ASCII. The output is written only when it changes, so that an unchanged text rebuilds
-nothing.
+UTF-16 wherever wchar_t is 16 bits. A narrow definition, `constexpr char NAME[] = "...";`, gets a
+twin, `constexpr wchar_t NAMEW[] = L"...";`, with the same text; a wide one stands alone. Line
+comments are copied as they are and must be ASCII. The output is written only when it changes, so
+that an unchanged text rebuilds nothing.
 """
 import re
 import sys

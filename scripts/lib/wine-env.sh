@@ -129,6 +129,14 @@ mokacomm_prefix_ready() {
 
 mokacomm_server_start() {
     wineserver -p 30 </dev/null >/dev/null 2>&1
+    # The desktop process (explorer.exe /desktop) ends a moment after the last program of the
+    # prefix has ended, and the next program to show a window starts it again, passing on its own
+    # stderr: CTest then counts that test as running until the desktop ends, with the last program
+    # of the tests beside it (a test of 1.5 s took 167 s). A program that waits for input that
+    # never comes (a FIFO open for reading and writing) keeps the desktop that wineboot starts,
+    # with these streams, for the whole run.
+    [ -p "$MOKACOMM_SCRATCH/desktop-keeper" ] || mkfifo "$MOKACOMM_SCRATCH/desktop-keeper"
+    mokacomm_wine cmd.exe /c pause <>"$MOKACOMM_SCRATCH/desktop-keeper" >/dev/null 2>&1 &
     mokacomm_wine wineboot </dev/null >/dev/null 2>&1 || true
 }
 

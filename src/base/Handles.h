@@ -24,7 +24,7 @@ public:
 
     HandleTraits(CloseFunction close = ::CloseHandle) : close(close) {}
     static HANDLE None() { return Sentinel::None(); }
-    BOOL Close(HANDLE handle) const { return close(handle); }
+    BOOL GiveBack(HANDLE handle) const { return close(handle); }
 
 private:
     CloseFunction close;

@@ -11,7 +11,7 @@ struct HeapTextTraits {
     static constexpr BOOL kNothingToClose = TRUE;
 
     static Char* None() { return nullptr; }
-    static BOOL Close(Char* text) { return HeapFree(GetProcessHeap(), 0, text); }
+    static BOOL GiveBack(Char* text) { return HeapFree(GetProcessHeap(), 0, text); }
 };
 
 // `Char` is char for bytes in a code page, wchar_t for UTF-16.
@@ -19,13 +19,19 @@ template <class Char>
 class HeapText : public Unique<HeapTextTraits<Char>> {
 public:
     HeapText() = default;
-    // Room for `size` characters, the first of them a NUL; none when the heap has no room.
-    explicit HeapText(SIZE_T size)
-        : Unique<HeapTextTraits<Char>>(
-              static_cast<Char*>(HeapAlloc(GetProcessHeap(), 0, size * sizeof(Char))))
+    // Room for `size` characters, the first of them a NUL; none when the heap has no room, and
+    // none for a size of 0 (no room for the NUL) or of more bytes than a SIZE_T counts.
+    explicit HeapText(SIZE_T size) : Unique<HeapTextTraits<Char>>(Allocate(size)) {}
+
+private:
+    static Char* Allocate(SIZE_T size)
     {
-        if (Char* text = this->Get())
+        if (size == 0 || size > static_cast<SIZE_T>(-1) / sizeof(Char))
+            return nullptr;
+        Char* text = static_cast<Char*>(HeapAlloc(GetProcessHeap(), 0, size * sizeof(Char)));
+        if (text)
             text[0] = 0;
+        return text;
     }
 };
 

@@ -10,15 +10,14 @@ struct RegistryKeyTraits {
     static constexpr LONG kNothingToClose = ERROR_SUCCESS;
 
     static HKEY None() { return nullptr; }
-    static LONG Close(HKEY key) { return RegCloseKey(key); }
+    static LONG GiveBack(HKEY key) { return RegCloseKey(key); }
 };
 
 // Close gives RegCloseKey's result, ERROR_SUCCESS when no key is held.
 class RegistryKey : public Unique<RegistryKeyTraits> {
 public:
-    // RegOpenKeyExA's error code when the key cannot be opened, and the key held stays held.
-    // Otherwise the key held before is closed first, and the result is that close's result
-    // (ERROR_SUCCESS when none was held).
+    // ERROR_SUCCESS when the key is opened: it is held from then on, and the key held before is
+    // closed. Otherwise RegOpenKeyExA's error code, and the key held stays held.
     LONG Open(HKEY parent, const char* subKey, REGSAM access);
 };
 

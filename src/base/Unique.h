@@ -5,7 +5,7 @@
 //     struct Traits {
 //         using Value = ...;                      // HANDLE, HKEY, a pointer
 //         static Value None();
-//         Result Close(Value value) const;        // or static; BOOL, LONG, ...
+//         Result GiveBack(Value value) const;     // or static; BOOL, LONG, ...
 //         static constexpr Result kNothingToClose; // what Close() gives when none is held
 //     };
 //
@@ -53,19 +53,19 @@ public:
     {
         if (value != Traits::None()) {
             const DWORD error = ::GetLastError();
-            Traits::Close(value);
+            Traits::GiveBack(value);
             ::SetLastError(error);
         }
         value = replacement;
     }
 
     // Gives back what is held, for a caller that reports how that went: the result of the
-    // traits' Close, with the last error it left. Holds none afterwards.
+    // traits' GiveBack, with the last error it left. Holds none afterwards.
     auto Close()
     {
         if (value == Traits::None())
             return Traits::kNothingToClose;
-        return Traits::Close(Release());
+        return Traits::GiveBack(Release());
     }
 
 private:

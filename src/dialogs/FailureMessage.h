@@ -8,8 +8,4 @@
 // file's name without its extension. Nothing is read back from it.
 void ShowFailure(HWND owner, const wchar_t* text);
 
-// The file name at the end of `path`, without its extension: "Mokacomm" for
-// "C:\bin\Mokacomm.dll". The extension is cut off in place; the result points into `path`.
-const wchar_t* FileStem(wchar_t* path);
-
 #endif

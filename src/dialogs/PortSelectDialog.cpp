@@ -25,13 +25,24 @@ void PortItem(int port, wchar_t (&item)[kPortNameSize])
     item[i] = L'\0';
 }
 
-// Registry data as Windows shows a text of the system's ANSI code page, in which RegEnumValueA
-// gives it: bytes that no character has (a lone lead byte, binary data) show as the code page's
-// default character. No ANSI code page makes more UTF-16 units than bytes, so `item` holds it all.
-void RegistryItem(char (&data)[256], DWORD length, wchar_t (&item)[256])
+// Longest value name and text, in characters, and longest binary data, in bytes, that the list
+// takes: anything longer ends the listing.
+constexpr DWORD kLongestValue = 255;
+
+// Strings are UTF-16 in the registry and are listed as they are: read through an ANSI code page,
+// a name that it lacks would show as "?", or turn into a look-alike ("ＣＯＭ３" into "COM3").
+bool IsText(DWORD type)
 {
-    const int cut = static_cast<int>(CutRegistryText(data, sizeof data, length));
-    item[MultiByteToWideChar(CP_ACP, 0, data, cut, item, 255)] = L'\0';
+    return type == REG_SZ || type == REG_MULTI_SZ;
+}
+
+// Binary data as Windows shows a text of the system's ANSI code page: bytes that no character has
+// (a lone lead byte, noise) show as the code page's default character. No ANSI code page makes
+// more UTF-16 units than bytes, so `item` holds it all.
+void BinaryItem(char* bytes, DWORD length, wchar_t (&item)[kLongestValue + 1])
+{
+    const int cut = static_cast<int>(CutRegistryText(bytes, kLongestValue + 1, length));
+    item[MultiByteToWideChar(CP_ACP, 0, bytes, cut, item, kLongestValue)] = L'\0';
 }
 
 enum class Listing { KeyMissing, EnumerationFailed, Complete };
@@ -51,22 +62,29 @@ Listing ListRegistryPorts(HWND combo)
 
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     AddItem(combo, texts::kDisconnectedW);
-    char name[256];
-    char data[256];
-    wchar_t item[256];
+    wchar_t name[kLongestValue + 1];
+    wchar_t data[kLongestValue + 1];
+    wchar_t item[kLongestValue + 1];
     for (DWORD index = 0;; ++index) {
-        // A name or data of more than 255 bytes ends the listing with ERROR_MORE_DATA.
-        DWORD nameLength = sizeof name - 1;
-        DWORD dataLength = sizeof data - 1;
+        // A name or a text that does not fit ends the listing with ERROR_MORE_DATA.
+        DWORD nameLength = kLongestValue;
+        DWORD dataSize = kLongestValue * sizeof(wchar_t);
         DWORD type = REG_NONE;
-        const LONG result = RegEnumValueA(serialComm.Get(), index, name, &nameLength, nullptr,
-                                          &type, reinterpret_cast<BYTE*>(data), &dataLength);
+        const LONG result = RegEnumValueW(serialComm.Get(), index, name, &nameLength, nullptr,
+                                          &type, reinterpret_cast<BYTE*>(data), &dataSize);
         if (result != ERROR_SUCCESS)
             return result == ERROR_NO_MORE_ITEMS ? Listing::Complete : Listing::EnumerationFailed;
         // Every type with an odd code is listed: REG_SZ and REG_BINARY are, REG_EXPAND_SZ and
         // REG_DWORD are not. The value's name is the driver's device, not shown.
-        if (type & 1) {
-            RegistryItem(data, dataLength, item);
+        if (!(type & 1))
+            continue;
+        if (IsText(type)) {
+            CutRegistryText(data, kLongestValue + 1, dataSize / sizeof(wchar_t));
+            AddItem(combo, data);
+        } else {
+            if (dataSize > kLongestValue)
+                return Listing::EnumerationFailed;
+            BinaryItem(reinterpret_cast<char*>(data), dataSize, item);
             AddItem(combo, item);
         }
     }

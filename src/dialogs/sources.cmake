@@ -4,6 +4,7 @@ set(MOKACOMM_DIALOGS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ComboText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommSettingsDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FailureMessage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileStem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LibraryModule.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModalDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OwnerWindowFinder.cpp

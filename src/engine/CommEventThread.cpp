@@ -53,7 +53,9 @@ EventThreadRun* EventThreadRun::Create(CommPortEngine& engine, HANDLE port,
     KernelHandle waitEvent(calls.CreateEventA(nullptr, TRUE, FALSE, nullptr), calls.CloseHandle);
     if (!waitEvent)
         return nullptr;
-    auto* run = new (std::nothrow) EventThreadRun(engine, port, calls, stopEvent, waitEvent);
+    auto* run = new (std::nothrow)
+        EventThreadRun(engine, port, calls, static_cast<KernelHandle&&>(stopEvent),
+                       static_cast<KernelHandle&&>(waitEvent));
     if (!run)
         ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return run;
@@ -61,10 +63,10 @@ EventThreadRun* EventThreadRun::Create(CommPortEngine& engine, HANDLE port,
 
 // Takes the events over from Create, which keeps them when the run cannot be made.
 EventThreadRun::EventThreadRun(CommPortEngine& engine, HANDLE port, const PlatformCalls& calls,
-                               KernelHandle& stopEvent, KernelHandle& waitEvent)
+                               KernelHandle&& stopEvent, KernelHandle&& waitEvent)
     : engine(engine), port(port), calls(calls),
-      stopEvent(stopEvent.Release(), calls.CloseHandle),
-      waitEvent(waitEvent.Release(), calls.CloseHandle)
+      stopEvent(static_cast<KernelHandle&&>(stopEvent)),
+      waitEvent(static_cast<KernelHandle&&>(waitEvent))
 {
     waitOverlapped.hEvent = this->waitEvent.Get();
 }

@@ -39,7 +39,7 @@ private:
     friend DWORD WINAPI CommEventThread(void* run);
 
     EventThreadRun(CommPortEngine& engine, HANDLE port, const PlatformCalls& calls,
-                   KernelHandle& stopEvent, KernelHandle& waitEvent);
+                   KernelHandle&& stopEvent, KernelHandle&& waitEvent);
     ~EventThreadRun() = default;
 
     enum class Wait { Events, Nothing, Stuck };

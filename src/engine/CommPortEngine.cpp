@@ -239,11 +239,13 @@ ERR CommPortEngine::ClosePort()
     if (!lock || !portHandle.Load())
         return CCommLib::ERR_ALREADY;
     ERR result = StopEventThread();
+    // GetHandle reads the copy without the lock: it must never hand out a handle that is closed
+    // already, and that the system may have given to another object meanwhile.
+    portHandle.Store(nullptr);
     if (!portFile.Close()) {
         lastError.Store(::GetLastError());
         result = CCommLib::ERR_SYSTEM;
     }
-    portHandle.Store(nullptr);
     currentPort.Store(CCommLib::PORT_NONE);
     portName[0] = '\0';
     return result;

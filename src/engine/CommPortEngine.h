@@ -105,7 +105,8 @@ private:
     DCB dcb;                          // written under portLock; GetDCB reads it without
     FileHandle portFile;              // the open port; under portLock
     Atomic<HANDLE> portHandle;        // portFile's handle, null while no port is open: written with
-                                      // it under portLock, read without the lock by the accessors
+                                      // it under portLock (cleared before the handle is closed),
+                                      // read without the lock by the accessors
     KernelHandle threadHandle;        // the open port's event thread; under portLock
     DWORD threadId;                   // under portLock
     Atomic<PORT> currentPort;         // written under portLock; accessors read it without

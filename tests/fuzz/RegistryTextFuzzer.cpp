@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 4)
         return 0;
     const std::size_t capacity = (data[0] | data[1] << 8) % 600;
-    // Lengths up to twice the buffer: RegEnumValueA reports the size it needed.
+    // Lengths up to twice the buffer: the registry reports the size it needed.
     const std::size_t length = (data[2] | data[3] << 8) % (2 * capacity + 2);
     std::vector<char> original(data + 4, data + size);
     original.resize(std::max({capacity, kDialogBuffer, original.size()}), 'x');

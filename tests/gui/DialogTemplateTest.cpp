@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -130,20 +131,20 @@ const DialogCase kSettings{
     "Settings",
     6000,
     "通信設定",
-    {kDialogStyle, 0, 0, 0, 187, 89, u"通信設定", 9, u"ＭＳ Ｐゴシック",
-     {{IDOK, 0x80, u"OK", 130, 7, 50, 14, kDefaultButton},
-      {IDCANCEL, 0x80, u"ｷｬﾝｾﾙ", 130, 24, 50, 14, kButton},
-      {kNoId, 0x82, u"通信速度", 5, 12, 28, 8, kLabel},
-      {kNoId, 0x82, u"データ長", 5, 32, 27, 8, kLabel},
-      {kNoId, 0x82, u"ストップビット", 5, 52, 39, 8, kLabel},
-      {6000, 0x85, u"", 45, 10, 65, 95, kList},
-      {6001, 0x85, u"", 45, 30, 65, 65, kList},
-      {6002, 0x85, u"", 45, 50, 65, 70, kList},
-      {kNoId, 0x82, u"bps", 115, 12, 11, 8, kLabel},
-      {kNoId, 0x82, u"bit", 115, 32, 8, 8, kLabel},
-      {kNoId, 0x82, u"bit", 115, 52, 8, 8, kLabel},
-      {kNoId, 0x82, u"パリティ", 5, 72, 24, 8, kLabel},
-      {6003, 0x85, u"", 45, 70, 65, 65, kList}}},
+    {kDialogStyle, 0, 0, 0, 210, 89, u"通信設定", 9, u"ＭＳ Ｐゴシック",
+     {{IDOK, 0x80, u"OK", 153, 7, 50, 14, kDefaultButton},
+      {IDCANCEL, 0x80, u"ｷｬﾝｾﾙ", 153, 24, 50, 14, kButton},
+      {kNoId, 0x82, u"通信速度", 5, 12, 34, 8, kLabel},
+      {kNoId, 0x82, u"データ長", 5, 32, 34, 8, kLabel},
+      {kNoId, 0x82, u"ストップビット", 5, 52, 58, 8, kLabel},
+      {6000, 0x85, u"", 65, 10, 65, 95, kList},
+      {6001, 0x85, u"", 65, 30, 65, 65, kList},
+      {6002, 0x85, u"", 65, 50, 65, 70, kList},
+      {kNoId, 0x82, u"bps", 135, 12, 14, 8, kLabel},
+      {kNoId, 0x82, u"bit", 135, 32, 14, 8, kLabel},
+      {kNoId, 0x82, u"bit", 135, 52, 14, 8, kLabel},
+      {kNoId, 0x82, u"パリティ", 5, 72, 34, 8, kLabel},
+      {6003, 0x85, u"", 65, 70, 65, 65, kList}}},
     {"OK", "ｷｬﾝｾﾙ", "通信速度", "データ長", "ストップビット", "", "", "", "bps", "bit", "bit",
      "パリティ", ""}};
 
@@ -152,7 +153,27 @@ const char* ClassOf(WORD ordinal)
     return ordinal == 0x80 ? "Button" : ordinal == 0x82 ? "Static" : "ComboBox";
 }
 
-class DialogTemplateTest : public ::testing::TestWithParam<DialogCase> {};
+class DialogTemplateTest : public ::testing::TestWithParam<DialogCase> {
+protected:
+    // Shows the case's dialog through the DLL, over an empty port list; null when none came.
+    HWND Show()
+    {
+        if (!serialComm.Clear())
+            return nullptr;
+        const int id = GetParam().id;
+        operation = std::make_unique<gui::ModalOperation>([this, id] {
+            if (id == 6001)
+                port.SelectPort();
+            else
+                port.SettingDlg();
+        });
+        return gui::WaitForDialog(GetParam().caption);
+    }
+
+    SerialCommKey serialComm;
+    CCommLib port;
+    std::unique_ptr<gui::ModalOperation> operation;
+};
 
 TEST_P(DialogTemplateTest, TheResourceInLanguage1041HoldsTheTemplate)
 {
@@ -211,16 +232,7 @@ RECT ClientRectOf(HWND control, HWND dialog)
 TEST_P(DialogTemplateTest, TheRunningDialogReadsBackAsTheTemplate)
 {
     const DialogCase& c = GetParam();
-    SerialCommKey serialComm;
-    ASSERT_TRUE(serialComm.Clear());
-    CCommLib port;
-    gui::ModalOperation operation([&] {
-        if (c.id == 6001)
-            port.SelectPort();
-        else
-            port.SettingDlg();
-    });
-    const HWND dialog = gui::WaitForDialog(c.caption);
+    const HWND dialog = Show();
     ASSERT_NE(dialog, nullptr);
 
     EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE) & c.expected.style, c.expected.style);
@@ -258,7 +270,45 @@ TEST_P(DialogTemplateTest, TheRunningDialogReadsBackAsTheTemplate)
     }
     EXPECT_EQ(i, c.expected.controls.size());
     gui::Press(dialog, IDCANCEL);
-    EXPECT_TRUE(operation.Finished());
+    EXPECT_TRUE(operation->Finished());
+}
+
+// Every label and button shows its whole text: measured with the font that the dialog gives its
+// controls, the text fits the control's client area. A static control cuts what does not fit, or
+// wraps it onto a line below its height, out of sight.
+TEST_P(DialogTemplateTest, EveryLabelAndButtonHasRoomForItsText)
+{
+    const HWND dialog = Show();
+    ASSERT_NE(dialog, nullptr);
+
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr) << "the dialog has a font of its own";
+    const HDC dc = GetDC(dialog);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    int measured = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::string kind = gui::ClassName(child);
+        if (kind != "Static" && kind != "Button")
+            continue;
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), font);
+        const int length = GetWindowTextLengthW(child);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(child, &text[0], length + 1)));
+        SIZE extent{};
+        ASSERT_TRUE(GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent));
+        RECT client{};
+        GetClientRect(child, &client);
+        EXPECT_LE(extent.cx, client.right)
+            << "\"" << gui::WindowText(child) << "\" needs " << extent.cx << " pixels and has "
+            << client.right;
+        EXPECT_LE(extent.cy, client.bottom) << "\"" << gui::WindowText(child) << "\"";
+        ++measured;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(dialog, dc);
+    EXPECT_EQ(measured, GetParam().id == 6001 ? 2 : 9) << "labels and buttons";
+    gui::Press(dialog, IDCANCEL);
+    EXPECT_TRUE(operation->Finished());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "GuiDriver.h"
+#include "ImportPatch.h"
 #include "Mokacomm.h"
 #include "SerialCommKey.h"
 
@@ -264,26 +266,64 @@ INSTANTIATE_TEST_SUITE_P(
                       OversizeCase{"DataOf256Bytes", "B", std::string(255, 'd') + '\0'}),
     [](const ::testing::TestParamInfo<OversizeCase>& info) { return std::string(info.param.name); });
 
-class NotAPortTest : public PortSelectDialogTest,
-                     public ::testing::WithParamInterface<const char*> {};
+// The DLL's CreateFileA, counted: a name taken for a port that it is not reaches it, also where
+// that port does not exist and the open fails like that of a name that is no port.
+std::atomic<int> opens{0};
 
-// The user asked for a port and must not be left without one unawares.
-TEST_P(NotAPortTest, IsReportedAsAPortThatCannotOpenAndTheDialogStays)
+HANDLE WINAPI CountingCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                                 DWORD disposition, DWORD flags, HANDLE templ)
 {
-    ASSERT_TRUE(serialComm.SetPort("\\Device\\Serial0", GetParam()));
-    Show();
-    ASSERT_TRUE(gui::SelectItem(list, GetParam()));
+    ++opens;
+    return CreateFileA(path, access, share, sa, disposition, flags, templ);
+}
+
+struct NotAPortCase {
+    const char* name;
+    std::wstring item;
+};
+
+void PrintTo(const NotAPortCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class NotAPortTest : public PortSelectDialogTest,
+                     public ::testing::WithParamInterface<NotAPortCase> {};
+
+// The user asked for a port and must not be left without one unawares, nor be given another.
+TEST_P(NotAPortTest, IsReportedAsAPortThatCannotOpenAndNothingIsOpened)
+{
+    ImportPatch counter(GetModuleHandleA("Mokacomm.dll"), "kernel32.dll", "CreateFileA",
+                        reinterpret_cast<void*>(&CountingCreateFile));
+    ASSERT_TRUE(counter.Ok());
+    CCommLib watched; // made after the patch: it copies the DLL's kernel32 table
+    opens = 0;
+    ASSERT_TRUE(serialComm.SetPort("\\Device\\Serial0", GetParam().item));
+    operation = std::make_unique<gui::ModalOperation>([&] { watched.SelectPort(); });
+    WaitForTheDialog();
+    ASSERT_TRUE(gui::SelectItem(list, GetParam().item)) << "not listed as the registry has it";
     gui::Press(dialog, IDOK);
     EXPECT_EQ(gui::DismissMessageBox(kLibrary), std::string(kPortOpenFailed));
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_FALSE(operation->Finished(0));
     PressAndFinish(IDCANCEL);
-    EXPECT_EQ(port.GetPort(), CCommLib::PORT_NONE);
-    EXPECT_EQ(port.GetHandle(), nullptr);
+    EXPECT_EQ(opens.load(), 0) << "the name was opened as a port";
+    EXPECT_EQ(watched.GetPort(), CCommLib::PORT_NONE);
+    EXPECT_EQ(watched.GetHandle(), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, NotAPortTest,
-                         ::testing::Values("COM40", "COM33", "COM0", "COM0001", "LPT1", "com", ""));
+INSTANTIATE_TEST_SUITE_P(
+    Names, NotAPortTest,
+    ::testing::Values(
+        NotAPortCase{"Com40", L"COM40"}, NotAPortCase{"Com33", L"COM33"},
+        NotAPortCase{"Com0", L"COM0"}, NotAPortCase{"LeadingZeros", L"COM0001"},
+        NotAPortCase{"Lpt1", L"LPT1"}, NotAPortCase{"LowerCaseWithoutNumber", L"com"},
+        NotAPortCase{"Empty", L""},
+        // Look-alikes of port names, which an ANSI code page's best fit would make ones.
+        NotAPortCase{"FullWidth", L"ＣＯＭ３"}, NotAPortCase{"SuperscriptDigit", L"COM¹"},
+        // Only the whole text "切断" is no port at all.
+        NotAPortCase{"BeginningLikeNone", L"切断 (USB)"}),
+    [](const ::testing::TestParamInfo<NotAPortCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PortSelectDialogTest, APortThatCannotOpenIsReportedAndTheDialogStays)
 {
@@ -354,7 +394,10 @@ TEST_F(PortSelectDialogTest, SurvivesAKeyFullOfJunk)
     const Items items = gui::ComboItems(list);
     EXPECT_EQ(items.size(), 201u);
     ASSERT_GE(items.size(), 2u);
-    EXPECT_EQ(items[1], gui::ShownAs(loneLeadByte));
+    // Binary data reads as text of the ANSI code page: in code page 932 the lone lead byte is its
+    // default character, "・"; in code page 1252, byte 0x81 is U+0081, which the driver hands over
+    // as "?" since code page 932 lacks it.
+    EXPECT_EQ(items[1], std::string(254, 'A') + (GetACP() == 932 ? "・" : "?"));
 
     ASSERT_TRUE(gui::SelectItem(list, items[1]));
     gui::Press(dialog, IDOK);

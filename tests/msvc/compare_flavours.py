@@ -43,8 +43,10 @@ def texts(path):
     """The texts of the texts file, with their escapes resolved."""
     source = open(path, encoding="utf-8").read()
     values = []
-    # A literal may be split over several lines, as in C++: adjacent pieces are joined.
-    for definition in re.findall(r"constexpr char \w+\[\] =((?:\s*\"(?:[^\"\\]|\\.)*\")+);", source):
+    # A literal may be split over several lines, as in C++: adjacent pieces are joined. Narrow
+    # and wide definitions alike.
+    for definition in re.findall(
+            r"constexpr (?:char|wchar_t) \w+\[\] =((?:\s*L?\"(?:[^\"\\]|\\.)*\")+);", source):
         pieces = re.findall(r"\"((?:[^\"\\]|\\.)*)\"", definition)
         values.append(re.sub(r"\\(.)", lambda m: ESCAPES[m.group(1)], "".join(pieces)))
     return values

@@ -4,6 +4,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,41 @@ TEST_F(Object, DestroyingAnObjectWithItsPortOpenReleasesThePort)
     EXPECT_TRUE(PortIsFree(pair.ComA()));
 }
 
+// GetHandle reads without the lock, so another thread may ask while Close runs. The DLL's
+// CloseHandle is watched: the moment the port's handle is closed, the object must no longer give
+// it out, since the system may hand the same value to the next object it makes.
+CCommLib* closing = nullptr;
+HANDLE closingPort = nullptr;
+std::atomic<bool> portClosed{false};
+std::atomic<HANDLE> handleOnceClosed{nullptr};
+
+BOOL WINAPI WatchingCloseHandle(HANDLE handle)
+{
+    const BOOL closed = CloseHandle(handle);
+    const DWORD error = GetLastError();
+    if (closing && handle == closingPort) {
+        std::thread([] { handleOnceClosed = closing->GetHandle(); }).join();
+        portClosed = true;
+    }
+    SetLastError(error);
+    return closed;
+}
+
+TEST_F(Object, TheHandleOfAClosedPortIsNeverGivenOut)
+{
+    ImportPatch watcher(GetModuleHandleA("Mokacomm.dll"), "kernel32.dll", "CloseHandle",
+                        reinterpret_cast<void*>(&WatchingCloseHandle));
+    ASSERT_TRUE(watcher.Ok());
+    CCommLib object; // made after the patch: it copies the DLL's kernel32 table
+    ASSERT_EQ(CL::ERR_OK, object.Open(PortOf(pair.ComA())));
+    closingPort = object.GetHandle();
+    closing = &object;
+    EXPECT_EQ(CL::ERR_OK, object.Close());
+    closing = nullptr;
+    ASSERT_TRUE(portClosed.load()) << "the port's handle was not closed through the DLL's import";
+    EXPECT_EQ(nullptr, handleOnceClosed.load()) << "GetHandle gave out the closed handle";
+}
+
 TEST_F(Object, ACopyOperatesThePortAndTheEventsStayWithTheCreator)
 {
     PeerPort peer(pair.ComB());
@@ -214,12 +250,16 @@ TEST_F(Object, OnceTheCreatorIsGoneItsHooksAreNeverCalledWhileACopyKeepsThePort)
 
 // A port closed and opened again from a hook has a second event thread while the first one's hook
 // still runs. Destroying the object from that hook waits for the other thread's hooks only: here
-// for one that is busy when the destruction starts.
+// for one that is busy when the destruction starts, and for a while after, so that a destruction
+// that does not wait for it ends first.
 constexpr DWORD kBusyHookMs = 300;
 std::atomic<int> reopenerCalls{0};
 std::atomic<bool> reopened{false};
 std::atomic<bool> secondThreadHookBusy{false};
+std::atomic<bool> secondThreadHookDone{false};
+HANDLE destructionStarts = nullptr;
 std::atomic<long long> destroyMs{-1};
+std::atomic<bool> hookDoneBeforeDestroyed{false};
 
 // Its hooks use no member after the first one reopened the port, so it needs no Close of its own.
 class Reopener final : public CCommLib {
@@ -232,14 +272,18 @@ public:
         Receive(buffer, count < sizeof buffer ? count : sizeof buffer, &got);
         if (++reopenerCalls > 1) {
             secondThreadHookBusy = true;
+            WaitForSingleObject(destructionStarts, 5000);
             Sleep(kBusyHookMs);
+            secondThreadHookDone = true;
             return;
         }
         Close();
         reopened = Open(port) == ERR_OK;
         Eventually([] { return secondThreadHookBusy.load(); });
         const ULONGLONG start = GetTickCount64();
+        SetEvent(destructionStarts);
         delete this;
+        hookDoneBeforeDestroyed = secondThreadHookDone.load();
         destroyMs = static_cast<long long>(GetTickCount64() - start);
     }
 
@@ -250,16 +294,20 @@ private:
 TEST_F(Object, DestroyedFromTheHookOfAnOlderEventThreadTheObjectWaitsForTheOtherThreadsHookOnly)
 {
     PeerPort peer(pair.ComB());
+    destructionStarts = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(destructionStarts, nullptr);
     auto* host = new Reopener(PortOf(pair.ComA()));
     ASSERT_EQ(CL::ERR_OK, host->Open(PortOf(pair.ComA())));
     ASSERT_TRUE(peer.Write("1"));
     ASSERT_TRUE(Eventually([] { return reopened.load(); })) << "the hook did not open the port again";
     ASSERT_TRUE(peer.Write("2"));
     ASSERT_TRUE(Eventually([] { return destroyMs >= 0; }, 15000)) << "the object was not destroyed";
-    EXPECT_GE(destroyMs.load(), static_cast<long long>(kBusyHookMs) - 50)
+    EXPECT_TRUE(hookDoneBeforeDestroyed.load())
         << "the destruction did not wait for the other thread's hook";
-    EXPECT_LT(destroyMs.load(), 2000) << "the destruction waited for the hook it was called from";
+    // Waiting for the hook it was called from, it would wait out its 10 s.
+    EXPECT_LT(destroyMs.load(), 9000) << "the destruction waited for the hook it was called from";
     EXPECT_TRUE(Eventually([&] { return PortIsFree(pair.ComA()); }));
+    CloseHandle(destructionStarts);
 }
 
 } // namespace

@@ -95,15 +95,6 @@ std::string ClassName(HWND window)
     return name;
 }
 
-std::string ShownAs(const std::string& ansiBytes)
-{
-    const int length = static_cast<int>(ansiBytes.size());
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    text.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, ansiBytes.data(), length, &text[0], length)));
-    return ToCodePage932(text);
-}
-
 std::vector<std::string> ComboItems(HWND combo)
 {
     std::vector<std::string> items;
@@ -134,6 +125,22 @@ bool SelectItem(HWND combo, const std::string& text)
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i] == text)
             return SendMessageA(combo, CB_SETCURSEL, i, 0) == static_cast<LRESULT>(i);
+    }
+    return false;
+}
+
+bool SelectItem(HWND combo, const std::wstring& text)
+{
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        if (length != static_cast<LRESULT>(text.size()))
+            continue;
+        std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
+        item.resize(static_cast<std::size_t>(length));
+        if (item == text)
+            return SendMessageW(combo, CB_SETCURSEL, i, 0) == i;
     }
     return false;
 }

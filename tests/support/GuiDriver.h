@@ -31,14 +31,14 @@ bool WaitUntilGone(HWND window, DWORD timeoutMs = kWaitMs);
 // 932 lacks turns into '?', never into a look-alike.
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
-// The text that bytes in the system's ANSI code page show as, as the functions above hand it over.
-std::string ShownAs(const std::string& ansiBytes);
 
 std::vector<std::string> ComboItems(HWND combo);
 // The selected item's text, or nothing when no item is selected.
 std::optional<std::string> ComboSelection(HWND combo);
 // Selects the first item whose text is exactly `text`, as the user would; false if none is.
 bool SelectItem(HWND combo, const std::string& text);
+// The same for a text in UTF-16, compared as it is: for characters that code page 932 lacks.
+bool SelectItem(HWND combo, const std::wstring& text);
 
 // Posts the button's click, so that the test's thread is not held by what the click opens.
 void Press(HWND dialog, int id);

@@ -14,6 +14,15 @@ HKEY Create()
     return key;
 }
 
+std::wstring FromCodePage932(const std::string& text)
+{
+    const int length = static_cast<int>(text.size());
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(932, 0, text.data(), length, &wide[0], length)));
+    return wide;
+}
+
 } // namespace
 
 SerialCommKey::SerialCommKey()
@@ -82,5 +91,17 @@ bool SerialCommKey::Set(const std::string& name, DWORD type, const std::string& 
 
 bool SerialCommKey::SetPort(const std::string& name, const std::string& port)
 {
-    return Set(name, REG_SZ, std::string(port.c_str(), port.size() + 1));
+    return SetPort(name, FromCodePage932(port));
+}
+
+bool SerialCommKey::SetPort(const std::string& name, const std::wstring& port)
+{
+    HKEY key = Create();
+    if (!key)
+        return false;
+    const LONG result = RegSetValueExW(key, FromCodePage932(name).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(port.c_str()),
+                                       static_cast<DWORD>((port.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
 }

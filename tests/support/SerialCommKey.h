@@ -23,8 +23,11 @@ public:
     bool Remove();
     // One value as given: the bytes are stored unchanged, with no NUL added.
     bool Set(const std::string& name, DWORD type, const std::string& data);
-    // A REG_SZ value with its terminating NUL, as the platform's drivers write them.
+    // A REG_SZ value with its terminating NUL, as the platform's drivers write them: in UTF-16,
+    // the name and the port as code page 932 spells them (as the tests' texts are compiled),
+    // whatever the system's ANSI code page.
     bool SetPort(const std::string& name, const std::string& port);
+    bool SetPort(const std::string& name, const std::wstring& port);
 
 private:
     struct Value {

@@ -54,6 +54,16 @@ TEST(RegistryKeyTest, OpeningAnotherKeyClosesTheOneHeld)
     EXPECT_TRUE(IsOpenKey(holder.Get()));
 }
 
+// What became of the key held before does not change what the result says: the new key is open.
+TEST(RegistryKeyTest, OpeningSucceedsWhateverTheCloseOfTheKeyHeldBeforeGives)
+{
+    RegistryKey holder;
+    holder.Reset(reinterpret_cast<HKEY>(static_cast<UINT_PTR>(0x7FFF1234)));
+    ASSERT_EQ(RegCloseKey(holder.Get()), ERROR_INVALID_HANDLE) << "a handle that is no key";
+    EXPECT_EQ(holder.Open(HKEY_LOCAL_MACHINE, "HARDWARE", KEY_READ), ERROR_SUCCESS);
+    EXPECT_TRUE(IsOpenKey(holder.Get()));
+}
+
 TEST(RegistryKeyTest, TheEndOfItsScopeClosesTheKeyAndKeepsTheLastError)
 {
     HKEY key = nullptr;

@@ -123,4 +123,16 @@ TEST(HeapTextTest, HoldsAnEmptyTextOfTheSizeAskedOrNone)
     EXPECT_TRUE(taken);
 }
 
+// A block of 0 bytes has no room for the NUL; a size whose bytes wrap round would give a block
+// far smaller than asked, which the caller then writes past.
+TEST(HeapTextTest, HoldsNoneForNoCharactersOrMoreBytesThanCanBeCounted)
+{
+    EXPECT_FALSE(HeapText<char>(0));
+    EXPECT_FALSE(HeapText<wchar_t>(0));
+    const SIZE_T wrapping = static_cast<SIZE_T>(-1) / sizeof(wchar_t) + 2;
+    EXPECT_FALSE(HeapText<wchar_t>(wrapping)) << "would be " << wrapping * sizeof(wchar_t)
+                                              << " bytes";
+    EXPECT_TRUE(HeapText<char>(1));
+}
+
 } // namespace

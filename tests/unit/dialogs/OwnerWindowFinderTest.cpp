@@ -51,23 +51,24 @@ protected:
     {
         FreeConsole();
         ASSERT_TRUE(AllocConsole());
-        ASSERT_TRUE(SetConsoleTitleA(kTitle));
+        ASSERT_TRUE(SetConsoleTitleW(kTitle));
     }
     void TearDown() override { FreeConsole(); }
 
-    static constexpr char kTitle[] = "Mokacomm owner window test";
+    static constexpr wchar_t kTitle[] = L"Mokacomm owner window test";
 };
 
-std::string ConsoleTitle()
+// The whole title, in UTF-16.
+std::wstring ConsoleTitle()
 {
-    char title[1024] = "";
-    GetConsoleTitleA(title, sizeof title);
+    std::wstring title(1 << 16, L'\0');
+    title.resize(GetConsoleTitleW(&title[0], static_cast<DWORD>(title.size())));
     return title;
 }
 
 // Searches on a thread without an active window and collects the titles the console had
 // meanwhile, as another thread of the host would see them.
-HWND SearchWatchingTheTitle(std::set<std::string>& seen)
+HWND SearchWatchingTheTitle(std::set<std::wstring>& seen)
 {
     std::atomic<bool> searching{true};
     std::thread watcher([&] {
@@ -83,7 +84,7 @@ HWND SearchWatchingTheTitle(std::set<std::string>& seen)
 
 TEST_F(ConsoleOwnerTest, FindsTheConsoleWindowByATemporaryTitleAndRestoresTheTitle)
 {
-    std::set<std::string> seen;
+    std::set<std::wstring> seen;
     const HWND owner = SearchWatchingTheTitle(seen);
 
     EXPECT_EQ(owner, GetConsoleWindow());
@@ -92,26 +93,45 @@ TEST_F(ConsoleOwnerTest, FindsTheConsoleWindowByATemporaryTitleAndRestoresTheTit
 
     seen.erase(kTitle);
     ASSERT_EQ(seen.size(), 1u) << "exactly one temporary title";
-    const std::string temporary = *seen.begin();
-    const std::size_t slash = temporary.find('/');
-    ASSERT_NE(slash, std::string::npos) << temporary;
-    const std::string ticks = temporary.substr(0, slash);
-    EXPECT_EQ(temporary.substr(slash + 1), std::to_string(GetCurrentProcessId()));
+    const std::wstring temporary = *seen.begin();
+    const std::size_t slash = temporary.find(L'/');
+    ASSERT_NE(slash, std::wstring::npos);
+    const std::wstring ticks = temporary.substr(0, slash);
+    EXPECT_EQ(temporary.substr(slash + 1), std::to_wstring(GetCurrentProcessId()));
     EXPECT_FALSE(ticks.empty());
-    EXPECT_EQ(ticks.find_first_not_of("-0123456789"), std::string::npos) << temporary;
+    EXPECT_EQ(ticks.find_first_not_of(L"-0123456789"), std::wstring::npos);
     EXPECT_LE(temporary.size(), 23u);
 }
 
-// GetConsoleTitleA reads an empty title as it reads none, without a console: no search is made.
+// The host's title comes back as it was: also with characters that neither ANSI code page of the
+// suite has (Hangul, a character beyond the basic plane), and far longer than a fixed buffer.
+TEST_F(ConsoleOwnerTest, ATitleOfAnyCharactersAndLengthComesBackWhole)
+{
+    std::wstring longTitle;
+    while (longTitle.size() < 5000)
+        longTitle += L"title " + std::to_wstring(longTitle.size()) + L" ";
+    for (const std::wstring& title : {std::wstring(L"한글 \U0001F50C ホスト"), longTitle}) {
+        SCOPED_TRACE(title.size());
+        ASSERT_TRUE(SetConsoleTitleW(title.c_str()));
+        ASSERT_TRUE(ConsoleTitle() == title) << "the console does not keep such a title";
+        std::set<std::wstring> seen;
+        EXPECT_EQ(SearchWatchingTheTitle(seen), GetConsoleWindow());
+        const std::wstring after = ConsoleTitle();
+        EXPECT_EQ(after.size(), title.size());
+        EXPECT_TRUE(after == title) << "the title came back changed";
+    }
+}
+
+// GetConsoleTitleW reads an empty title as it reads none, without a console: no search is made.
 TEST_F(ConsoleOwnerTest, AConsoleWithAnEmptyTitleOwnsNothingAndKeepsItsTitle)
 {
-    ASSERT_TRUE(SetConsoleTitleA(""));
-    ASSERT_EQ(ConsoleTitle(), "");
-    std::set<std::string> seen;
+    ASSERT_TRUE(SetConsoleTitleW(L""));
+    ASSERT_EQ(ConsoleTitle(), L"");
+    std::set<std::wstring> seen;
     EXPECT_EQ(SearchWatchingTheTitle(seen), nullptr);
-    EXPECT_EQ(ConsoleTitle(), "");
-    seen.erase("");
-    EXPECT_TRUE(seen.empty()) << "the title was changed to " << *seen.begin();
+    EXPECT_EQ(ConsoleTitle(), L"");
+    seen.erase(L"");
+    EXPECT_TRUE(seen.empty()) << "the title was changed";
 }
 
 TEST_F(ConsoleOwnerTest, AnActiveWindowComesBeforeTheConsole)

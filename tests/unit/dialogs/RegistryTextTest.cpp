@@ -51,6 +51,19 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"OneByteBuffer", "COM1", 1, 4, ""}),
     [](const ::testing::TestParamInfo<CutCase>& info) { return std::string(info.param.name); });
 
+// UTF-16 is cut by its units, and in the same way.
+TEST(CutRegistryTextTest, CutsUtf16AtItsFirstNulAndWithinTheBuffer)
+{
+    wchar_t terminated[] = L"COM3\0junk";
+    EXPECT_EQ(CutRegistryText(terminated, 16, 9), 4u);
+    EXPECT_STREQ(terminated, L"COM3");
+
+    wchar_t full[] = {L'C', L'O', L'M', L'1', L'2', L'#'};
+    EXPECT_EQ(CutRegistryText(full, 5, 5), 4u);
+    EXPECT_STREQ(full, L"COM1");
+    EXPECT_EQ(full[5], L'#');
+}
+
 TEST(CutRegistryTextTest, LeavesAnEmptyBufferAlone)
 {
     char guard = '#';

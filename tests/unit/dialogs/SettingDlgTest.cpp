@@ -11,11 +11,12 @@
 #include "GuiDriver.h"
 #include "NullModem.h"
 #include "TestEngine.h"
-#include "dialogs/FailureMessage.h"
 
 namespace {
 
 constexpr char kDeviceInfoFailed[] = "デバイスの情報取得に失敗しました。";
+// The module that holds the library here is this program, dialogs_unit_tests.exe.
+constexpr char kCaption[] = "dialogs_unit_tests";
 
 // What the fakes were given; reset by each test.
 struct Seen {
@@ -42,15 +43,6 @@ BOOL WINAPI FailingCommConfigDialogA(LPCSTR name, HWND owner, LPCOMMCONFIG confi
     seen.config = *config;
     SetLastError(ERROR_CANCELLED);
     return FALSE;
-}
-
-// The program's name is ASCII, as the driver hands texts over.
-std::string ProgramStem()
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring stem = FileStem(path);
-    return std::string(stem.begin(), stem.end());
 }
 
 class SettingDlgTest : public ::testing::Test {
@@ -85,7 +77,7 @@ TEST_F(SettingDlgTest, AFailedConfigurationReadIsReportedAndNoDialogShown)
     calls.CommConfigDialogA = &FailingCommConfigDialogA;
     Open();
     gui::ModalOperation operation([&] { engine->SettingDlg(); });
-    EXPECT_EQ(gui::DismissMessageBox(ProgramStem()), std::string(kDeviceInfoFailed));
+    EXPECT_EQ(gui::DismissMessageBox(kCaption), std::string(kDeviceInfoFailed));
     ASSERT_TRUE(operation.Finished());
     EXPECT_EQ(seen.configCalls, 1);
     EXPECT_EQ(seen.dialogCalls, 0);

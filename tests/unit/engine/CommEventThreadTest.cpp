@@ -148,6 +148,13 @@ TEST_F(EventThreadOnRig, AHookWhoseThreadCloseWaitsForStoresItsSettingsForTheNex
     EXPECT_EQ(static_cast<DWORD>(CBR_4800), engine->GetDCB().BaudRate);
     CloseHandle(closeWaits);
     closeWaits = nullptr;
+
+    ASSERT_EQ(CL::ERR_OK, engine->Open(Port()));
+    DCB applied{};
+    applied.DCBlength = sizeof applied;
+    ASSERT_TRUE(GetCommState(engine->GetHandle(), &applied));
+    EXPECT_EQ(static_cast<DWORD>(CBR_4800), applied.BaudRate) << "the next Open applied them";
+    EXPECT_EQ(CL::ERR_OK, engine->Close());
     CloseHandle(engine->inHook);
 }
 

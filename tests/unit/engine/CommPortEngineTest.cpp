@@ -1,5 +1,7 @@
 // Opening and closing on a null-modem port, with single kernel32 calls made to fail at the seam.
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -305,6 +307,53 @@ TEST_F(EngineOnRig, EachFailingConfigurationStepHasItsCodeAndClosesThePort)
         EXPECT_EQ(CL::ERR_ALREADY, engine->Close());
         EXPECT_TRUE(PortIsFree(pair.ComA())) << "the handle is closed again";
     }
+}
+
+// The events made through the seam and not yet closed through it.
+std::mutex liveLock;
+std::set<HANDLE> liveEvents;
+
+HANDLE WINAPI CountedCreateEvent(LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCSTR name)
+{
+    const HANDLE event = CreateEventA(sa, manual, initial, name);
+    if (event) {
+        std::lock_guard<std::mutex> lock(liveLock);
+        liveEvents.insert(event);
+    }
+    return event;
+}
+
+BOOL WINAPI CountedClose(HANDLE handle)
+{
+    {
+        std::lock_guard<std::mutex> lock(liveLock);
+        liveEvents.erase(handle);
+    }
+    return RecordingClose(handle);
+}
+
+std::size_t LiveEvents()
+{
+    std::lock_guard<std::mutex> lock(liveLock);
+    return liveEvents.size();
+}
+
+// The thread's run, its events and the references meant for the thread are given back at once,
+// and the engine is destroyed with its last reference.
+TEST_F(EngineOnRig, AThreadThatCannotStartLeavesNothingBehind)
+{
+    liveEvents.clear();
+    PlatformCalls failing = calls;
+    failing.CreateEventA = CountedCreateEvent;
+    failing.CloseHandle = CountedClose;
+    fakes::MakeFail<&PlatformCalls::CreateThread>(failing, ERROR_NOT_ENOUGH_MEMORY, HANDLE(nullptr));
+    auto engine = MakeEngine(1024ul, 1024ul, failing);
+    const std::size_t engineEvents = LiveEvents();
+    EXPECT_EQ(3u, engineEvents);
+    EXPECT_EQ(CL::ERR_THREAD, engine->Open(Port()));
+    EXPECT_EQ(engineEvents, LiveEvents()) << "the run's events are left open";
+    engine.reset();
+    EXPECT_EQ(0u, LiveEvents()) << "the engine was not destroyed";
 }
 
 TEST_F(EngineOnRig, SettingsStayAsTheyWereUnlessTheThreadFailed)

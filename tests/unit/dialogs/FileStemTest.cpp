@@ -1,9 +1,9 @@
-// The message boxes' caption: the library file's name without its folders and extension.
+// A file's name without its folders and extension, as the message boxes' caption.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "dialogs/FailureMessage.h"
+#include "dialogs/FileStem.h"
 
 namespace {
 
@@ -32,11 +32,13 @@ INSTANTIATE_TEST_SUITE_P(
         StemCase{"DriveRelative", L"C:Mokacomm.dll", L"Mokacomm"},
         StemCase{"NoFolder", L"Mokacomm.dll", L"Mokacomm"},
         StemCase{"Empty", L"", L""},
-        // In code page 932 the second byte of 表 and of ソ is the backslash's; and the ANSI code
-        // page of most machines has neither.
-        StemCase{"FolderEndingInADoubleByteCharacter", L"C:\\表\\Mokacomm.dll", L"Mokacomm"},
-        StemCase{"NameWithADoubleByteBackslash", L"C:\\bin\\ソフト.dll", L"ソフト"},
-        StemCase{"NameEndingInADoubleByteBackslash", L"C:\\bin\\表.dll", L"表"}),
+        // Only the ASCII characters separate: their full-width look-alikes are letters of the
+        // name, and so is a unit whose high byte is a backslash's (U+5C0F).
+        StemCase{"FullWidthLookAlikes", L"C:\\bin\\Ｍｏｋａ＼ｃｏｍｍ：１．ｄｌｌ",
+                 L"Ｍｏｋａ＼ｃｏｍｍ：１．ｄｌｌ"},
+        StemCase{"UnitWithTheByteOfABackslash", L"C:\\\u5C0F\\\u5C0F.dll", L"\u5C0F"},
+        // A surrogate pair stays whole.
+        StemCase{"NameBeyondTheBasicPlane", L"C:\\bin\\\U00020BB7.dll", L"\U00020BB7"}),
     [](const ::testing::TestParamInfo<StemCase>& info) { return std::string(info.param.name); });
 
 } // namespace
