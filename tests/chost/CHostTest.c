@@ -289,14 +289,8 @@ static void TestQueueBurst(int com, MokacommPort* peer)
     RigUnpatch();
 }
 
-/* The example host on the same pair: each of the three ways. */
-static void TestExampleHost(int comA, int comB)
-#ifdef MOKACOMM_WITHOUT_EXAMPLES
-{
-    (void)comA, (void)comB;
-    printf("the example hosts are not built: c_host not run\n");
-}
-#else
+/* The example host `program`, found beside this one, on the same pair: each of the three ways. */
+static void TestExampleHost(const char* program, int comA, int comB)
 {
     char command[MAX_PATH + 32];
     char* name;
@@ -308,7 +302,7 @@ static void TestExampleHost(int comA, int comB)
         return;
     command[0] = '"';
     name = strrchr(command, '\\') + 1;
-    sprintf(name, "c_host.exe\" %d %d", comA, comB);
+    sprintf(name, "%s\" %d %d", program, comA, comB);
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     if (!CHECK(CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup,
@@ -323,12 +317,41 @@ static void TestExampleHost(int comA, int comB)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 }
-#endif
 
-int main(void)
+/* The example host built by the other toolchain, copied beside this program, so that it loads
+ * this build's MokacommC.dll: one DLL serves hosts of either. 77 when there is none. */
+static int TestOtherToolchainsHost(const char* path)
+{
+    static const char copy[] = "c_host_other_toolchain.exe";
+    char target[MAX_PATH];
+    char* name;
+    int comA = 0;
+    int comB = 0;
+    const DWORD length = GetModuleFileNameA(NULL, target, MAX_PATH - sizeof copy);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        printf("%s is not built\n", path);
+        return 77;
+    }
+    if (CHECK(length > 0 && length < MAX_PATH - sizeof copy)) {
+        name = strrchr(target, '\\') + 1;
+        strcpy(name, copy);
+        if (CHECK(CopyFileA(path, target, FALSE)) && CHECK(RigUp(&comA, &comB))) {
+            TestExampleHost(copy, comA, comB);
+            RigDown();
+        }
+        DeleteFileA(target);
+    }
+    printf("%s against this build's MokacommC.dll: %d checks, %d failed\n", path, checks,
+           failures);
+    return failures == 0 ? 0 : 1;
+}
+
+int main(int argc, char** argv)
 {
     int comA = 0;
     int comB = 0;
+    if (argc == 2)
+        return TestOtherToolchainsHost(argv[1]);
     TestVersionAndNames();
     TestConstructionFailures();
     if (CHECK(RigUp(&comA, &comB))) {
@@ -341,7 +364,11 @@ int main(void)
             TestQueueBurst(comA, peer);
         }
         MokacommDestroy(peer);
-        TestExampleHost(comA, comB);
+#ifdef MOKACOMM_WITHOUT_EXAMPLES
+        printf("the example hosts are not built: c_host not run\n");
+#else
+        TestExampleHost("c_host.exe", comA, comB);
+#endif
         RigDown();
     }
     printf("C host test: %d checks, %d failed\n", checks, failures);
