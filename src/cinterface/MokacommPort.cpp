@@ -55,49 +55,49 @@ MokacommPort::Delivery MokacommPort::Chosen()
     return delivery;
 }
 
-void MokacommPort::Pass(const Delivery& chosen, DWORD kind, DWORD value, const COMSTAT& status)
+// A callback is the last thing that a hook does: it may destroy this object.
+template <class Call>
+void MokacommPort::Deliver(DWORD kind, DWORD value, const COMSTAT& status, Call call)
 {
-    if (chosen.way == Way::Window)
+    const Delivery chosen = Chosen();
+    if (chosen.way == Way::Callbacks)
+        call(chosen.callbacks);
+    else if (chosen.way == Way::Window)
         PostMessageW(chosen.window, chosen.message, kind, value);
     else if (chosen.way == Way::Queue)
         queue.Push(kind, value, status);
 }
 
-// A callback is the last thing each hook does: it may destroy this object.
 void MokacommPort::EventRx(unsigned long bytesInQueue)
 {
-    const Delivery chosen = Chosen();
-    if (chosen.way != Way::Callbacks)
-        Pass(chosen, MOKACOMM_EVENT_RX, bytesInQueue, COMSTAT{});
-    else if (chosen.callbacks.rx)
-        chosen.callbacks.rx(chosen.callbacks.context, bytesInQueue);
+    Deliver(MOKACOMM_EVENT_RX, bytesInQueue, COMSTAT{}, [=](const Callbacks& c) {
+        if (c.rx)
+            c.rx(c.context, bytesInQueue);
+    });
 }
 
 void MokacommPort::EventLine(unsigned long modemStatus)
 {
-    const Delivery chosen = Chosen();
-    if (chosen.way != Way::Callbacks)
-        Pass(chosen, MOKACOMM_EVENT_LINE, modemStatus, COMSTAT{});
-    else if (chosen.callbacks.line)
-        chosen.callbacks.line(chosen.callbacks.context, modemStatus);
+    Deliver(MOKACOMM_EVENT_LINE, modemStatus, COMSTAT{}, [=](const Callbacks& c) {
+        if (c.line)
+            c.line(c.context, modemStatus);
+    });
 }
 
 void MokacommPort::EventTxEnd()
 {
-    const Delivery chosen = Chosen();
-    if (chosen.way != Way::Callbacks)
-        Pass(chosen, MOKACOMM_EVENT_TX_END, 0, COMSTAT{});
-    else if (chosen.callbacks.txEnd)
-        chosen.callbacks.txEnd(chosen.callbacks.context);
+    Deliver(MOKACOMM_EVENT_TX_END, 0, COMSTAT{}, [](const Callbacks& c) {
+        if (c.txEnd)
+            c.txEnd(c.context);
+    });
 }
 
 // The engine's record may change under a failed transfer on another thread: the host gets a copy.
 void MokacommPort::EventError(COMSTAT& status, unsigned long errors)
 {
     const COMSTAT copy = status;
-    const Delivery chosen = Chosen();
-    if (chosen.way != Way::Callbacks)
-        Pass(chosen, MOKACOMM_EVENT_ERROR, errors, copy);
-    else if (chosen.callbacks.error)
-        chosen.callbacks.error(chosen.callbacks.context, &copy, errors);
+    Deliver(MOKACOMM_EVENT_ERROR, errors, copy, [&copy, errors](const Callbacks& c) {
+        if (c.error)
+            c.error(c.context, &copy, errors);
+    });
 }

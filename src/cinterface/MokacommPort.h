@@ -48,8 +48,9 @@ private:
 
     bool Choose(const Delivery& chosen);
     Delivery Chosen();
-    // To the window or the queue; callbacks are called by each hook.
-    void Pass(const Delivery& delivery, DWORD kind, DWORD value, const COMSTAT& status);
+    // The event to the window or the queue, or `call` with the callbacks.
+    template <class Call>
+    void Deliver(DWORD kind, DWORD value, const COMSTAT& status, Call call);
 
     SRWLOCK deliveryLock = SRWLOCK_INIT;
     // Written by the host while no port is open, read by the hooks; under deliveryLock.
