@@ -36,7 +36,7 @@ def main():
                         f"in the .def but not exported: {sorted(in_def - exported)}")
     if imported - SYSTEM_DLLS:
         failures.append(f"imports from {sorted(imported - SYSTEM_DLLS)}")
-    print(f"{len(exported)} exports, plain C names; imports from {sorted(imported)}")
+    print(f"{len(exported)} exports; imports from {sorted(imported)}")
     for failure in failures:
         print(failure)
     return 1 if failures else 0
