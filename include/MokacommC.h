@@ -52,7 +52,7 @@ typedef struct MokacommPort MokacommPort;
 
 /* Result codes. 0 to 18 are CCommLib's, with the same meaning. */
 #define MOKACOMM_ERR_OK 0
-#define MOKACOMM_ERR_ALREADY 1          /* Open: a port is open; Close: none is; Set...: a port is open */
+#define MOKACOMM_ERR_ALREADY 1          /* Open, Set...: a port is open; Close: none is */
 #define MOKACOMM_ERR_EXISTS 2           /* Open: CreateFileA failed with ERROR_ALREADY_EXISTS */
 #define MOKACOMM_ERR_BAD_PORT 3         /* Open: the number is not COM1..COM32 */
 #define MOKACOMM_ERR_OPEN_FAILED 4      /* Open: CreateFileA failed (see MokacommGetLastError) */
@@ -62,18 +62,19 @@ typedef struct MokacommPort MokacommPort;
 #define MOKACOMM_ERR_TIMEOUTS 8         /* Open: SetCommTimeouts failed */
 #define MOKACOMM_ERR_GET_STATE 9        /* Open: GetCommState failed */
 #define MOKACOMM_ERR_SET_STATE 10       /* Open: SetCommState refused the settings */
-#define MOKACOMM_ERR_SYSTEM 11          /* Close: CloseHandle failed; SetLineStat: EscapeCommFunction failed */
+#define MOKACOMM_ERR_SYSTEM 11          /* Close: CloseHandle failed; SetLineStat:
+                                           EscapeCommFunction failed */
 #define MOKACOMM_ERR_THREAD 12          /* Open: the event thread could not be started */
 #define MOKACOMM_ERR_THREAD_ABANDONED 13 /* Close: the wait for the event thread was abandoned */
-#define MOKACOMM_ERR_THREAD_TIMEOUT 14  /* Close: the event thread did not end in time, or Close was
-                                           called from a callback; the port is closed all the same */
+#define MOKACOMM_ERR_THREAD_TIMEOUT 14  /* Close: the event thread did not end in time, or Close
+                                           was called from a callback; the port is closed anyway */
 #define MOKACOMM_ERR_THREAD_WAIT 15     /* Close: the wait for the event thread failed */
 #define MOKACOMM_ERR_NOT_OPEN 16        /* Send, SetLineStat: no port is open; Set(DCB|Settings):
                                            stored for the next Open */
 #define MOKACOMM_ERR_SHORT_WRITE 17     /* Send: fewer bytes were written than asked */
 #define MOKACOMM_ERR_IO 18              /* Send: the write failed; Set(DCB|Settings): the port
                                            refused them (they stay stored) */
-#define MOKACOMM_ERR_RECEIVE 19         /* Receive: the read failed (received is then 0 or what came) */
+#define MOKACOMM_ERR_RECEIVE 19         /* Receive: the read failed (received: 0, or what came) */
 #define MOKACOMM_ERR_ARGUMENT 20        /* a null port or pointer, a record whose size field is too
                                            small, a name buffer too small */
 #define MOKACOMM_ERR_NO_MEMORY 21       /* Create: no memory for the port object */

@@ -251,7 +251,7 @@ int main(int argc, char** argv)
     int passed = 1;
     DWORD version = MokacommVersion();
     if (argc != 3) {
-        printf("usage: c_host PORT PEER   (the numbers of two ports joined by a null-modem cable)\n");
+        puts("usage: c_host PORT PEER   (two ports' numbers, joined by a null-modem cable)");
         return 2;
     }
     port = MOKACOMM_PORT_COM(atoi(argv[1]));

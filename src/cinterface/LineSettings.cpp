@@ -2,7 +2,8 @@
 
 namespace {
 
-constexpr DWORD kFlowKinds[] = {MOKACOMM_FLOW_RTS_CTS, MOKACOMM_FLOW_DTR_DSR, MOKACOMM_FLOW_XON_XOFF};
+constexpr DWORD kFlowKinds[] = {MOKACOMM_FLOW_RTS_CTS, MOKACOMM_FLOW_DTR_DSR,
+                                 MOKACOMM_FLOW_XON_XOFF};
 
 DWORD FlowKinds(const DCB& dcb)
 {

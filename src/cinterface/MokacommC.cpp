@@ -7,7 +7,8 @@
 #include "cinterface/LineSettings.h"
 #include "cinterface/MokacommPort.h"
 
-static_assert(MOKACOMM_ERR_IO == CCommLib::ERR_IO && MOKACOMM_ERR_NOT_OPEN == CCommLib::ERR_NOT_OPEN,
+static_assert(MOKACOMM_ERR_IO == CCommLib::ERR_IO &&
+                  MOKACOMM_ERR_NOT_OPEN == CCommLib::ERR_NOT_OPEN,
               "the class's result codes under the class's numbers");
 static_assert(MOKACOMM_PORT_NONE == CCommLib::PORT_NONE, "the class's port numbers");
 
@@ -166,7 +167,8 @@ int WINAPI MokacommGetPortNameW(int number, WCHAR* name, DWORD size)
 {
     const char* text = CCommLib::GetPortStr(PortNumber(number));
     // No more room than a name takes: a size beyond int's range would fail the conversion.
-    const int room = static_cast<int>(size < MOKACOMM_PORT_NAME_SIZE ? size : MOKACOMM_PORT_NAME_SIZE);
+    const int room =
+        static_cast<int>(size < MOKACOMM_PORT_NAME_SIZE ? size : MOKACOMM_PORT_NAME_SIZE);
     if (!name || MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, -1, name, room) == 0)
         return MOKACOMM_ERR_ARGUMENT;
     return MOKACOMM_ERR_OK;

@@ -8,8 +8,8 @@ MokacommPort::MokacommPort(unsigned long outQueueSize, unsigned long inQueueSize
 }
 
 // The hooks use this object's members, and the base class would close the port only after they
-// are gone. Called from one of the port's own callbacks, Close returns at once with the port closed,
-// and the hook that called the callback touches nothing of this object afterwards.
+// are gone. Called from one of the port's own callbacks, Close returns at once with the port
+// closed, and the hook that called the callback touches nothing of this object afterwards.
 MokacommPort::~MokacommPort()
 {
     Close();

@@ -70,7 +70,7 @@ static HANDLE WINAPI RefusedEvent(LPSECURITY_ATTRIBUTES security, BOOL manual, B
 }
 
 /* No memory for the port object, the one block above 16 KiB that MokacommCreate asks for (its
- * event queue is larger): the runtimes' own small blocks, which an exception may need, still come. */
+ * event queue is larger): the runtimes' own small blocks, which an exception may need, come. */
 #define LARGE_BLOCK 16384
 #ifdef _MSC_VER
 static LPVOID WINAPI NoLargeHeapBlock(HANDLE heap, DWORD flags, SIZE_T size)
@@ -187,8 +187,8 @@ static void WINAPI CloseOnRx(void* context, DWORD bytesInQueue)
     DWORD got = 0;
     if (InterlockedIncrement(&closer->calls) != 1)
         return;
-    MokacommReceive(closer->port, buffer, bytesInQueue < sizeof buffer ? bytesInQueue : sizeof buffer,
-                    &got);
+    MokacommReceive(closer->port, buffer,
+                    bytesInQueue < sizeof buffer ? bytesInQueue : sizeof buffer, &got);
     closer->result = MokacommClose(closer->port);
     closer->portAfter = MokacommGetPort(closer->port);
     SetEvent(closer->done);

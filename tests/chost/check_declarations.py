@@ -335,8 +335,8 @@ def check(header_text, csharp, vba, python):
 DRIFTS = [
     (0, "a C# argument widened to 64 bits",
      r"(MokacommSend\(IntPtr port, byte\[\] data, )uint", r"\1ulong"),
-    (0, "a C# function made cdecl", r"(\[DllImport\(Dll, CallingConvention = CallingConvention\.)StdCall",
-     r"\1Cdecl"),
+    (0, "a C# function made cdecl",
+     r"(\[DllImport\(Dll, CallingConvention = CallingConvention\.)StdCall", r"\1Cdecl"),
     (1, "a Visual Basic argument dropped",
      r"(PtrSafe Function MokacommOpen [^(]*\(ByVal port As LongPtr), ByVal number As Long", r"\1"),
     (2, "a Python pointer argument made an integer",
