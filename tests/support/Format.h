@@ -1,6 +1,6 @@
 // printf into a fixed buffer, cut to fit and always terminated.
-#ifndef MOKACOMM_MSVC_FORMAT_H
-#define MOKACOMM_MSVC_FORMAT_H
+#ifndef MOKACOMM_TESTS_FORMAT_H
+#define MOKACOMM_TESTS_FORMAT_H
 
 #include <stdarg.h>
 #include <stddef.h>

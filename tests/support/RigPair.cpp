@@ -94,7 +94,7 @@ bool RigPair::Run(const char* arguments, char* result, DWORD resultSize)
         return false;
     }
     char done[MAX_PATH];
-    Format(done, "%s/done.msvc.%lu.%ld", rig, GetCurrentProcessId(),
+    Format(done, "%s/done.rigpair.%lu.%ld", rig, GetCurrentProcessId(),
               InterlockedIncrement(&sequence));
     char donePath[MAX_PATH];
     WindowsPath(done, donePath);

@@ -1,7 +1,8 @@
 // A null-modem pair of the rig (tests/support/nullmodem), made and driven through nullmodemctl
-// as the mingw-w64 tests' client does, in plain Win32.
-#ifndef MOKACOMM_MSVC_RIG_PAIR_H
-#define MOKACOMM_MSVC_RIG_PAIR_H
+// as the mingw-w64 tests' client does, in plain Win32: for the test hosts without a C++ standard
+// library (tests/msvc, tests/chost).
+#ifndef MOKACOMM_TESTS_RIG_PAIR_H
+#define MOKACOMM_TESTS_RIG_PAIR_H
 
 #include "base/Win32.h"
 
