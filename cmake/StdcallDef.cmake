@@ -43,9 +43,12 @@ function(mokacomm_stdcall_def target objects def output)
     VERBATIM)
 endfunction()
 
+# dlltool names the library's members and symbols after the path it is given for the library: in
+# its own folder, the name alone keeps the build's folder out of them.
 function(mokacomm_stdcall_import_library target decorated)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_DLLTOOL} -k -d ${decorated} -D $<TARGET_FILE_NAME:${target}>
-            -l $<TARGET_LINKER_FILE:${target}>
+            -l $<TARGET_LINKER_FILE_NAME:${target}>
+    WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:${target}>
     VERBATIM)
 endfunction()
