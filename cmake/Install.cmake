@@ -1,19 +1,25 @@
-# `cmake --install` puts the header, Mokacomm.dll, its import library (Mokacomm.lib in the
-# Microsoft-ABI build, with Mokacomm.pdb; libMokacomm.dll.a in the mingw-w64 build) and a CMake
-# package in place.
+# `cmake --install` puts in place the headers, Mokacomm.dll and MokacommC.dll with their import
+# libraries (Mokacomm.lib and MokacommC.lib in the Microsoft-ABI build, with their PDBs;
+# libMokacomm.dll.a and libMokacommC.dll.a in the mingw-w64 build), MokacommC.def, and a CMake
+# package with the imported targets Mokacomm::Mokacomm and Mokacomm::MokacommC.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(MOKACOMM_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Mokacomm)
 
-install(TARGETS Mokacomm EXPORT MokacommTargets
+install(TARGETS Mokacomm MokacommC EXPORT MokacommTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/include/Mokacomm.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-# The Microsoft-ABI DLL's PDB, where a debugger looks for it first: beside the DLL.
+install(FILES ${PROJECT_SOURCE_DIR}/include/Mokacomm.h ${PROJECT_SOURCE_DIR}/include/MokacommC.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# Beside the import libraries, MokacommC.dll's .def, from which a toolchain that takes neither
+# makes one of its own (src/CMakeLists.txt says which .def).
+install(FILES ${MOKACOMM_C_INSTALL_DEF} DESTINATION ${CMAKE_INSTALL_LIBDIR} RENAME MokacommC.def)
+# The Microsoft-ABI DLLs' PDBs, where a debugger looks for them first: beside the DLLs.
 if(MSVC)
-  install(FILES $<TARGET_PDB_FILE:Mokacomm> DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES $<TARGET_PDB_FILE:Mokacomm> $<TARGET_PDB_FILE:MokacommC>
+          DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 # The GCC runtime DLLs that the i686 mingw-w64 DLL uses (cmake/GccRuntime.cmake).
 if(MOKACOMM_GCC_RUNTIME_DLLS)

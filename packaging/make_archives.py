@@ -23,12 +23,14 @@ import zipfile
 # The build trees of each archive, by the folder of the archive that each one fills.
 MSVC_BUILDS = {"x86": "i686-msvc", "x64": "x86_64-msvc"}
 MINGW_BUILDS = {"i686-w64-mingw32": "i686", "x86_64-w64-mingw32": "x86_64"}
-# The DLLs that the project builds. The msvc archive takes each one's DLL, PDB and import library
-# into lib/<arch>/; the mingw archive splits each one's debug information off. Any other DLL of a
-# mingw-w64 package's bin/ is GCC's runtime, shipped as its own package has it.
-DLLS = ("Mokacomm",)
+# The DLLs that the project builds: the class's and the C interface's. The msvc archive takes each
+# one's DLL, PDB and import library into lib/<arch>/, and the C interface's .def; the mingw archive
+# splits each one's debug information off. Any other DLL of a mingw-w64 package's bin/ is GCC's
+# runtime, shipped as its own package has it.
+DLLS = ("Mokacomm", "MokacommC")
 MSVC_FILES = [f"{folder}/{dll}.{ext}" for dll in DLLS
-              for folder, ext in (("bin", "dll"), ("bin", "pdb"), ("lib", "lib"))]
+              for folder, ext in (("bin", "dll"), ("bin", "pdb"), ("lib", "lib"))] + [
+                  "lib/MokacommC.def"]
 # The project's documents at the top of every archive and of the NuGet package.
 DOCUMENTS = ("LICENSE", "README.md", "README.ja.md")
 # The NuGet package: files of the msvc archive (a name ending in / stands for its folder) where a

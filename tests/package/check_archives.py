@@ -8,8 +8,12 @@
   them, in name order, all with one time, and the two READMEs name the same members, hooks and
   codes;
 - the property sheet takes, for Win32 and x64, the files of the archive (check_msbuild.py);
-- each DLL's debug information leads to CCommLib::Open (check_debug_info.cmake), and its image
-  version is VERSION's major.minor.
+- each DLL's debug information leads to CCommLib::Open or MokacommOpen (check_debug_info.cmake),
+  and its image version is VERSION's major.minor;
+- MokacommC.def is the same in both archives for each architecture, and the import library that
+  it makes is the msvc archive's MokacommC.lib: the same symbols, each imported by the same name
+  from MokacommC.dll. On i686 that takes the functions' argument bytes, which llvm-dlltool -k
+  reads as lib /def does.
 The archives are unpacked into UNPACKED, for the outside project to use.
 """
 import hashlib
@@ -18,11 +22,15 @@ import re
 import struct
 import subprocess
 import sys
+import tempfile
 import zipfile
 
 from check_msbuild import check as check_msbuild
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+DLLS = ("Mokacomm", "MokacommC")
+# Each architecture's folder in the two archives, and llvm-dlltool's name for its machine.
+ARCHITECTURES = {"x86": ("i686-w64-mingw32", "i386"), "x64": ("x86_64-w64-mingw32", "i386:x86-64")}
 failures = []
 
 
@@ -111,6 +119,42 @@ def check_debug_information(dll):
         failures.append(f"{dll}:\n{result.stdout}{result.stderr}")
 
 
+def import_members(library):
+    """The import objects of an import library as llvm-readobj shows them: DLL, type, name type
+    and symbols of each."""
+    text = subprocess.run(["llvm-readobj-14", library], check=True, capture_output=True,
+                          text=True).stdout
+    return sorted(block.strip() for block in re.split(r"\n(?=File: )", text)
+                  if "Format: COFF-import-file" in block)
+
+
+def check_def(msvc_top, mingw_top, arch):
+    """The .def of both archives, and the import library made of it."""
+    triplet, machine = ARCHITECTURES[arch]
+    lib = os.path.join(msvc_top, "lib", arch)
+    def_files = [os.path.join(lib, "MokacommC.def"),
+                 os.path.join(mingw_top, triplet, "lib", "MokacommC.def")]
+    if not all(map(os.path.exists, def_files)):
+        return  # the listing says which is missing
+    if read(def_files[0]) != read(def_files[1]):
+        failures.append(f"the two archives' MokacommC.def for {arch} differ")
+    with tempfile.TemporaryDirectory() as scratch:
+        made = os.path.join(scratch, "MokacommC.lib")
+        subprocess.run(["llvm-dlltool-14", "-k", "-m", machine, "-d", def_files[0], "-l", made],
+                       check=True)
+        ours, shipped = import_members(made), import_members(os.path.join(lib, "MokacommC.lib"))
+        if ours != shipped:
+            first = next((a, b) for a, b in zip(ours + [""], shipped + [""]) if a != b)
+            failures.append(f"the import library that lib/{arch}/MokacommC.def makes is not "
+                            f"MokacommC.lib: it has\n{first[0]}\nwhere MokacommC.lib has\n"
+                            f"{first[1]}")
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def main():
     if len(sys.argv) != 4:
         sys.exit("usage: check_archives.py SOURCE DIST UNPACKED")
@@ -142,9 +186,14 @@ def main():
         else:
             dlls = ["i686-w64-mingw32/bin", "x86_64-w64-mingw32/bin"]
         for folder in dlls:
-            check_debug_information(os.path.join(top, folder, "Mokacomm.dll"))
-            check_image_version(os.path.join(top, folder, "Mokacomm.dll"), version)
+            for dll in DLLS:
+                check_debug_information(os.path.join(top, folder, dll + ".dll"))
+                check_image_version(os.path.join(top, folder, dll + ".dll"), version)
         print(f"{archive}: {len(names)} files")
+    if all(archive in made for archive in archives):
+        for arch in ARCHITECTURES:
+            check_def(os.path.join(unpacked, f"Mokacomm-{version}-msvc"),
+                      os.path.join(unpacked, f"Mokacomm-{version}-mingw"), arch)
 
     # The package's files; a NuGet client installs it (nuget.sh).
     if package in made:

@@ -7,9 +7,9 @@ Mokacomm.props, the NuGet package's build/native/Mokacomm.targets.
 Its properties and conditions are evaluated as MSBuild would for a project of each platform:
 - it is well-formed MSBuild;
 - for Win32 and x64 it names the include folder and links each import library of that
-  platform's folder, lib/x86 or lib/x64; each DLL and PDB there is a CopyFileToFolders item bound
-  for $(OutDir), which Visual Studio's up-to-date check and Clean know; every file or folder it
-  names exists;
+  platform's folder, lib/x86 or lib/x64, Mokacomm.lib and MokacommC.lib among them; each DLL and
+  PDB there, those of both DLLs among them, is a CopyFileToFolders item bound for $(OutDir),
+  which Visual Studio's up-to-date check and Clean know; every file or folder it names exists;
 - for another platform (ARM64, ARM64EC) it stops the build with an error naming the platform;
 - no target of its own copies files, which neither the up-to-date check nor Clean would see.
 """
@@ -22,6 +22,8 @@ MSBUILD = "{http://schemas.microsoft.com/developer/msbuild/2003}"
 PLATFORMS = {"Win32": "x86", "x64": "x64", "ARM64": None, "ARM64EC": None}
 # What the project's output folder stands for.
 OUT_DIR = "<OutDir>\\"
+# The DLLs of each platform's folder: the class's and the C interface's.
+DLLS = ("Mokacomm", "MokacommC")
 
 
 def evaluate(text, properties):
@@ -116,13 +118,15 @@ class Sheet:
             if missing:
                 self.fail(f"names, for {platform}, what is not there: {missing}")
             lib = os.path.join(self.folder, "lib", arch)
-            shipped = sorted(os.listdir(lib)) if os.path.isdir(lib) else []
+            # The folder's files, and those of both DLLs even where the folder lacks them.
+            files = set(os.listdir(lib)) if os.path.isdir(lib) else set()
+            files |= {dll + ext for dll in DLLS for ext in (".lib", ".dll", ".pdb")}
             wanted = {os.path.join(self.folder, "include")} | {
-                os.path.join(lib, f) for f in shipped if f.endswith(".lib")}
-            if not shipped or not wanted <= found:
+                os.path.join(lib, f) for f in files if f.endswith(".lib")}
+            if not wanted <= found:
                 self.fail(f"for {platform}, names {sorted(found)}, not all of {sorted(wanted)}")
             copied = self.copied(properties)
-            for name in (f for f in shipped if f.endswith((".dll", ".pdb"))):
+            for name in sorted(f for f in files if f.endswith((".dll", ".pdb"))):
                 if copied.get(os.path.join(lib, name)) != OUT_DIR:
                     self.fail(f"for {platform}, {name} is not copied into $(OutDir): {copied}")
         return self.failures

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Builds the outside host project against one build tree's library, installed into a scratch
 # prefix, or against an unpacked release archive through the package at its top, with the build
-# tree's toolchain, and runs it under Wine on a null-modem pair; a project with the other C++
-# ABI's toolchain must not find the package. Ends with 77 when the host is a 32-bit program that
-# this machine cannot run (tests/support/wine-run), once all the rest has been checked.
+# tree's toolchain, and runs its two hosts, of the class and of the C interface, under Wine on a
+# null-modem pair; each imports only the DLL it calls; a project with the other C++ ABI's
+# toolchain must not find the package. Ends with 77 when the hosts are 32-bit programs that this
+# machine cannot run (tests/support/wine-run), once all the rest has been checked.
 #   run.sh BUILD_DIR SOURCE_DIR TOOLCHAIN_FILE [ARCHIVE_DIR]
 set -eu
 build=$1
@@ -61,7 +62,25 @@ if ! grep -q "use the .* build" "$work/other.log"; then
     cat "$work/other.log" >&2
     exit 1
 fi
+# Both programs link both import libraries; each imports the DLL it calls, and not the other.
+mokacomm_step "reading the hosts' import tables"
+imports_only() {
+    imported=$(llvm-readobj-14 --coff-imports "$work/host/$1" |
+        sed -n 's/^ *Name: \(.*\.[Dd][Ll][Ll]\)$/\1/p' | tr '\n' ' ')
+    case " $imported" in
+        *" $2 "*) ;;
+        *) echo "$1 does not import $2: $imported" >&2; exit 1 ;;
+    esac
+    case " $imported" in
+        *" $3 "*) echo "$1 imports $3, whose functions it does not call: $imported" >&2; exit 1 ;;
+    esac
+}
+imports_only package_host.exe Mokacomm.dll MokacommC.dll
+imports_only package_c_host.exe MokacommC.dll Mokacomm.dll
+
 mokacomm_step "making the virtual null-modem (rig)"
 set -- $("$rigctl" up --session "$session")
 mokacomm_step "running package_host.exe"
 "$source/tests/support/wine-run" "$work/host/package_host.exe" "COM$1" "COM$2"
+mokacomm_step "running package_c_host.exe"
+"$source/tests/support/wine-run" "$work/host/package_c_host.exe" "$1" "$2"
